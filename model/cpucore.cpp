@@ -1,0 +1,177 @@
+#include "cpucore.h"
+
+#include <QDebug>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads a whole file through fd. Attribute files are at most a page, so the common case fits the
+// stack buffer and is decoded without an intermediate copy.
+QString readValue(int fd)
+{
+    char buf[4096];
+    QByteArray big;
+    ssize_t total = 0;
+    for (;;) {
+        ssize_t n = ::read(fd, buf + total, sizeof buf - static_cast<size_t>(total));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += n;
+        if (total == static_cast<ssize_t>(sizeof buf)) {
+            big.append(buf, static_cast<int>(total));
+            total = 0;
+        }
+    }
+    const char *begin = buf;
+    qsizetype size = total;
+    if (!big.isEmpty()) {
+        big.append(buf, static_cast<int>(total));
+        begin = big.constData();
+        size = big.size();
+    }
+    const char *end = begin + size;
+    while (begin < end && isSpace(*begin))
+        ++begin;
+    while (end > begin && isSpace(end[-1]))
+        --end;
+    if (const void *nul = std::memchr(begin, '\0', static_cast<size_t>(end - begin)))
+        end = static_cast<const char *>(nul);
+    return QString::fromUtf8(begin, static_cast<int>(end - begin));
+}
+
+// One write(2) of the whole text: sysfs reports a refused value from this very call. O_TRUNC is
+// what a shell redirection does; sysfs ignores it, plain files need it.
+bool writeOnce(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ssize_t n;
+    do {
+        n = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    } while (n < 0 && errno == EINTR);
+    int savedErrno = errno;
+    if (n >= 0 && n < bytes.size()) {
+        savedErrno = EIO; // a partial write left the attribute with a truncated value
+        n = -1;
+    }
+    ::close(fd);
+    errno = savedErrno;
+    return n >= 0;
+}
+
+} // namespace
+
+CPUCore::CPUCore() = default;
+
+CPUCore::CPUCore(const QDir &dir)
+    : dir(dir)
+{
+    if (!dir.exists()) {
+        qDebug().noquote() << "CPU Dir is not exist";
+        return;
+    }
+    const QString path = dir.absolutePath();
+    dirPath = QFile::encodeName(path);
+
+    // The number is taken from the last two characters of the path: cpu7 gives 7, cpu42 gives 42.
+    const int len = path.size();
+    const QChar last = len > 0 ? path.at(len - 1) : QChar();
+    const QChar before = len > 1 ? path.at(len - 2) : QChar();
+    if (last.isDigit() && before.isDigit() && last.unicode() < 128 && before.unicode() < 128)
+        id = static_cast<short>((before.unicode() - '0') * 10 + (last.unicode() - '0'));
+    else if (last.isDigit() && last.unicode() < 128)
+        id = static_cast<short>(last.unicode() - '0');
+    else
+        id = 0;
+
+    update();
+}
+
+short CPUCore::core_id() const
+{
+    return id;
+}
+
+bool CPUCore::isEnabled() const
+{
+    return enabled;
+}
+
+bool CPUCore::setEnabled(bool enable)
+{
+    if (dirPath.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
+    if (!writeOnce(dirPath + "/online", enable ? QByteArrayLiteral("1") : QByteArrayLiteral("0")))
+        return false;
+    enabled = enable;
+    return true;
+}
+
+bool CPUCore::setPolicy(const QString &name, const QVariant &value)
+{
+    CPUPolicy &policy = policies[name];
+    if (!policy.writable)
+        return false;
+    policy.value = value.toString();
+    if (dirPath.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
+    return writeOnce(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+}
+
+bool CPUCore::update()
+{
+    if (dirPath.isEmpty())
+        return true;
+
+    const int onlineFd = ::open((dirPath + "/online").constData(), O_RDONLY | O_CLOEXEC);
+    if (onlineFd >= 0) {
+        enabled = readValue(onlineFd).toInt() != 0;
+        ::close(onlineFd);
+    }
+
+    policies.clear();
+
+    DIR *listing = ::opendir((dirPath + "/cpufreq").constData());
+    if (!listing)
+        return true;
+    const int listingFd = ::dirfd(listing);
+    while (const dirent *entry = ::readdir(listing)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat st;
+        if (::fstatat(listingFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        CPUPolicy policy;
+        policy.name = QFile::decodeName(entry->d_name);
+        policy.readable = st.st_mode & S_IRUSR;
+        policy.writable = st.st_mode & S_IWUSR;
+        const int fd = ::openat(listingFd, entry->d_name, O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            policy.value = readValue(fd);
+            ::close(fd);
+        }
+        const QString key = policy.name;
+        policies.insert(key, std::move(policy));
+    }
+    ::closedir(listing);
+    return true;
+}

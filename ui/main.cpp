@@ -1,0 +1,7 @@
+#include "cpuinfo.h"
+
+int main()
+{
+    CPUInfo::instance();
+    return 0;
+}
