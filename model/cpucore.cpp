@@ -175,3 +175,111 @@ bool CPUCore::update()
     ::closedir(listing);
     return true;
 }
+
+namespace
+{
+
+// Frequencies are compared in signed 32-bit arithmetic; the doubling wraps instead of overflowing.
+int twoThirds(int max)
+{
+    return static_cast<int>(static_cast<quint32>(max) * 2u) / 3;
+}
+
+} // namespace
+
+void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern)
+{
+    const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
+    const int min = policies[KnownCPUPolicy::cpuinfo_min_freq].value.toInt();
+
+    setEnabled(true);
+
+    const QString performance = QStringLiteral("performance");
+    switch (govern) {
+    case GOVERN_PERFORMANCE:
+        setPolicy(KnownCPUPolicy::scaling_governor, performance);
+        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
+        setPolicy(KnownCPUPolicy::scaling_max_freq, max);
+        break;
+    case GOVERN_FAST:
+        setPolicy(KnownCPUPolicy::scaling_governor, performance);
+        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
+        setPolicy(KnownCPUPolicy::scaling_max_freq, twoThirds(max));
+        break;
+    case GOVERN_NORMAL:
+        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
+        setPolicy(KnownCPUPolicy::scaling_max_freq, max / 2);
+        break;
+    case GOVERN_SLOW:
+        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
+        setPolicy(KnownCPUPolicy::scaling_max_freq, max / 3);
+        break;
+    case GOVERN_POWERSAVE:
+        setPolicy(KnownCPUPolicy::scaling_governor, QStringLiteral("powersave"));
+        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
+        setPolicy(KnownCPUPolicy::scaling_max_freq, min);
+        break;
+    default: // Custom only brings the core online.
+        break;
+    }
+}
+
+bool CPUCore::checkPredefinedGoverns(PREDEFINED_GOVERNS govern)
+{
+    const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
+    const int limit = policies[KnownCPUPolicy::scaling_max_freq].value.toInt();
+    if (!isEnabled())
+        return false;
+
+    auto governorIs = [this](const char *name) {
+        return policies[KnownCPUPolicy::scaling_governor].value == QLatin1String(name);
+    };
+    switch (govern) {
+    case GOVERN_PERFORMANCE:
+        return governorIs("performance") && limit == max;
+    case GOVERN_FAST:
+        return limit >= twoThirds(max);
+    case GOVERN_NORMAL:
+        return max / 2 <= limit && limit < twoThirds(max);
+    case GOVERN_SLOW:
+        return max / 3 <= limit && limit < max / 2;
+    case GOVERN_POWERSAVE:
+        return governorIs("powersave") && limit < max / 3;
+    default:
+        return true;
+    }
+}
+
+QJsonObject CPUCore::dumpSettings() const
+{
+    QJsonObject values;
+    for (const CPUPolicy &policy : policies) {
+        if (policy.writable)
+            values.insert(policy.name, policy.value);
+    }
+    return QJsonObject{
+        {QStringLiteral("id"), core_id()},
+        {QStringLiteral("isEnabled"), isEnabled()},
+        {QStringLiteral("policies"), values},
+    };
+}
+
+void CPUCore::loadSettings(const QJsonObject &settings)
+{
+    // Only an object whose "id" is this core's number, as a JSON number, is meant for this core.
+    const QJsonValue objectId = settings.value(QStringLiteral("id"));
+    if (!objectId.isDouble() || objectId.toDouble() != double(core_id()))
+        return;
+
+    setEnabled(settings.value(QStringLiteral("isEnabled")).toBool(true));
+
+    const QJsonObject values = settings.value(QStringLiteral("policies")).toObject();
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+        const QString text = it.value().toString();
+        const auto current = policies.constFind(it.key());
+        // A name that is not one of this core's writable attribute files is never written.
+        if (current == policies.constEnd() || !current->writable || current->value == text)
+            continue;
+        setPolicy(it.key(), text);
+    }
+}

@@ -2,11 +2,23 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QVariant>
 
 #include "cpupolicy.h"
+
+// The one-click profiles; the value is also the segment index of the profile selector. Every value
+// outside 0 to 4 acts as Custom.
+enum PREDEFINED_GOVERNS : int {
+    GOVERN_PERFORMANCE = 0,
+    GOVERN_FAST = 1,
+    GOVERN_NORMAL = 2,
+    GOVERN_SLOW = 3,
+    GOVERN_POWERSAVE = 4,
+    GOVERN_CUSTOM = 5,
+};
 
 // One logical CPU as sysfs presents it: its online switch and one record per cpufreq attribute.
 class CPUCore
@@ -24,6 +36,17 @@ public:
 
     // Re-reads the online state and rebuilds every record from the cpufreq directory.
     bool update();
+
+    // Brings the core online and writes the profile's governor and limits; results are not reported.
+    void setPredefinedGoverns(PREDEFINED_GOVERNS govern);
+    // Whether the core's current records match the profile; reads nothing from the system.
+    bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
+
+    // The core's number, online state and writable attribute values as a settings-file object.
+    QJsonObject dumpSettings() const;
+    // Applies one settings-file object meant for this core; values equal to the current ones are
+    // not written again.
+    void loadSettings(const QJsonObject &settings);
 
     // Records keyed by attribute name, walked in ascending name order.
     QMap<QString, CPUPolicy> policies;

@@ -1,8 +1,14 @@
 #include "cpuinfo.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace
 {
@@ -58,4 +64,108 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
         cores.emplace_back(QDir(cpuDir.absoluteFilePath(name)));
 
     modelName = readModelName(cpuInfoPath);
+}
+
+void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern)
+{
+    for (CPUCore &core : cores)
+        core.setPredefinedGoverns(govern);
+}
+
+PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
+{
+    for (PREDEFINED_GOVERNS govern : {GOVERN_PERFORMANCE, GOVERN_FAST, GOVERN_NORMAL, GOVERN_SLOW, GOVERN_POWERSAVE}) {
+        if (std::all_of(cores.begin(), cores.end(), [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
+            return govern;
+    }
+    return GOVERN_CUSTOM;
+}
+
+namespace
+{
+
+// A settings file holds a few kilobytes per core; anything far larger is not one.
+constexpr qint64 maxSettingsFileSize = 4 * 1024 * 1024;
+
+void setError(QString *errorString, const QString &text)
+{
+    if (errorString)
+        *errorString = text;
+}
+
+// The element's "id" as a whole number in int range, else 0.
+int elementId(const QJsonValue &id)
+{
+    if (!id.isDouble())
+        return 0;
+    const double number = id.toDouble();
+    if (!(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
+        || number != std::trunc(number))
+        return 0;
+    return static_cast<int>(number);
+}
+
+} // namespace
+
+bool CPUInfo::dump(const QString &path, QString *errorString) const
+{
+    QJsonArray array;
+    for (const CPUCore &core : cores)
+        array.append(core.dumpSettings());
+    const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(errorString, QStringLiteral("Cannot open the file for writing: %1").arg(file.errorString()));
+        return false;
+    }
+    if (file.write(text) != text.size() || !file.commit()) {
+        setError(errorString, QStringLiteral("Cannot write the file: %1").arg(file.errorString()));
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool CPUInfo::load(const QString &path, QString *errorString)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) {
+        setError(errorString, QFileInfo::exists(path) ? QStringLiteral("Not a regular file.")
+                                                      : QStringLiteral("The file does not exist."));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(errorString, QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
+        return false;
+    }
+    const QByteArray text = file.read(maxSettingsFileSize + 1);
+    if (text.size() > maxSettingsFileSize) {
+        setError(errorString, QStringLiteral("The file is larger than %1 MiB; it is not a settings file.")
+                                  .arg(maxSettingsFileSize / (1024 * 1024)));
+        return false;
+    }
+    file.close();
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        setError(errorString, QStringLiteral("The file is not JSON: %1 at offset %2.")
+                                  .arg(parseError.errorString())
+                                  .arg(parseError.offset));
+        return false;
+    }
+    if (!document.isArray()) {
+        setError(errorString, QStringLiteral("The file is not a settings file: its top level is not an array."));
+        return false;
+    }
+
+    const QJsonArray array = document.array();
+    for (const QJsonValue &element : array) {
+        const QJsonObject settings = element.toObject();
+        const int id = elementId(settings.value(QStringLiteral("id")));
+        if (id >= 0 && static_cast<size_t>(id) < cores.size())
+            cores[static_cast<size_t>(id)].loadSettings(settings);
+    }
+    return true;
 }

@@ -17,6 +17,18 @@ public:
     // Builds an inventory from any directory laid out like /sys/devices/system/cpu.
     CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath);
 
+    // Applies a profile to every core in order.
+    void setPredefinedGoverns(PREDEFINED_GOVERNS govern);
+    // The first profile that every core matches, in the order Performance to Powersave; else Custom.
+    PREDEFINED_GOVERNS detectPredefinedGoverns();
+
+    // Saves the writable settings of all cores as JSON, replacing the file only once the new one is
+    // complete. False with a reason for the user in errorString when it could not be saved.
+    bool dump(const QString &path, QString *errorString = nullptr) const;
+    // Reads a settings file and applies it to the cores. False with a reason when the file cannot
+    // be read or is not a settings file; then nothing has been applied.
+    bool load(const QString &path, QString *errorString = nullptr);
+
     QString modelName;
     // Filled once and never resized: pages keep references to its elements.
     std::vector<CPUCore> cores;

@@ -86,3 +86,20 @@ bool MountNamespace::bind(const QString &source, const QString &target)
     }
     return true;
 }
+
+bool MountNamespace::makeReadOnly(const QString &directory)
+{
+    if (!bind(directory, directory))
+        return false;
+    const QByteArray path = QFile::encodeName(directory);
+    if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+        failure = errorText("read-only remount");
+        return false;
+    }
+    return true;
+}
+
+bool MountNamespace::unmount(const QString &target)
+{
+    return entered && ::umount2(QFile::encodeName(target).constData(), MNT_DETACH) == 0;
+}

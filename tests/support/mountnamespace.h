@@ -14,6 +14,9 @@ public:
 
     // Bind-mounts source over target inside the namespace; false with reason() set on failure.
     static bool bind(const QString &source, const QString &target);
+    // Makes a directory read-only inside the namespace, even for root.
+    static bool makeReadOnly(const QString &directory);
+    static bool unmount(const QString &target);
 };
 
 // A test main that enters the namespace before building the application object.
