@@ -127,8 +127,11 @@ bool CPUCore::setEnabled(bool enable)
 bool CPUCore::setPolicy(const QString &name, const QVariant &value)
 {
     CPUPolicy &policy = policies[name];
-    if (!policy.writable)
+    if (!policy.writable) {
+        // Nothing is written; errno still tells callers why, as for a refused write.
+        errno = policy.isEmpty() ? ENOENT : EACCES;
         return false;
+    }
     policy.value = value.toString();
     if (dirPath.isEmpty()) {
         errno = ENOENT;
