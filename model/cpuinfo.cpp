@@ -31,8 +31,9 @@ QString readModelName(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine());
+    // Not atEnd(): /proc files report a size of 0, so it is true before the first read.
+    for (QByteArray raw = file.readLine(); !raw.isEmpty(); raw = file.readLine()) {
+        const QString line = QString::fromUtf8(raw);
         if (!line.startsWith(QLatin1String("model name")))
             continue;
         // The name is the text between the first colon and the next one.
