@@ -67,10 +67,10 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     modelName = readModelName(cpuInfoPath);
 }
 
-void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern)
+void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
     for (CPUCore &core : cores)
-        core.setPredefinedGoverns(govern);
+        core.setPredefinedGoverns(govern, onFailure);
 }
 
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
@@ -128,7 +128,7 @@ bool CPUInfo::dump(const QString &path, QString *errorString) const
     return true;
 }
 
-bool CPUInfo::load(const QString &path, QString *errorString)
+bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailureHandler &onFailure)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile()) {
@@ -166,7 +166,7 @@ bool CPUInfo::load(const QString &path, QString *errorString)
         const QJsonObject settings = element.toObject();
         const int id = elementId(settings.value(QStringLiteral("id")));
         if (id >= 0 && static_cast<size_t>(id) < cores.size())
-            cores[static_cast<size_t>(id)].loadSettings(settings);
+            cores[static_cast<size_t>(id)].loadSettings(settings, onFailure);
     }
     return true;
 }
