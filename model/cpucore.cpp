@@ -182,6 +182,29 @@ bool CPUCore::update()
 namespace
 {
 
+// setPolicy, telling onFailure when a write was tried and failed. An attribute that the core lacks or
+// that is not writable is never written, so skipping it is no failure.
+void writePolicy(CPUCore &core, const QString &name, const QVariant &value, const WriteFailureHandler &onFailure)
+{
+    if (core.setPolicy(name, value) || !onFailure)
+        return;
+    const int error = errno;
+    if (core.policies.value(name).writable)
+        onFailure({core.core_id(), name, value.toString(), error});
+}
+
+// setEnabled, telling onFailure when the switch refused. A core without a switch (the boot CPU on
+// x86) cannot be taken offline, so it is online already and asking for that is no failure.
+void writeOnline(CPUCore &core, bool enable, const WriteFailureHandler &onFailure)
+{
+    if (core.setEnabled(enable) || !onFailure)
+        return;
+    const int error = errno;
+    if (enable && error == ENOENT)
+        return;
+    onFailure({core.core_id(), QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"), error});
+}
+
 // Frequencies are compared in signed 32-bit arithmetic; the doubling wraps instead of overflowing.
 int twoThirds(int max)
 {
@@ -190,37 +213,37 @@ int twoThirds(int max)
 
 } // namespace
 
-void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern)
+void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
     const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
     const int min = policies[KnownCPUPolicy::cpuinfo_min_freq].value.toInt();
 
-    setEnabled(true);
+    writeOnline(*this, true, onFailure);
 
     const QString performance = QStringLiteral("performance");
     switch (govern) {
     case GOVERN_PERFORMANCE:
-        setPolicy(KnownCPUPolicy::scaling_governor, performance);
-        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
-        setPolicy(KnownCPUPolicy::scaling_max_freq, max);
+        writePolicy(*this, KnownCPUPolicy::scaling_governor, performance, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max, onFailure);
         break;
     case GOVERN_FAST:
-        setPolicy(KnownCPUPolicy::scaling_governor, performance);
-        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
-        setPolicy(KnownCPUPolicy::scaling_max_freq, twoThirds(max));
+        writePolicy(*this, KnownCPUPolicy::scaling_governor, performance, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, twoThirds(max), onFailure);
         break;
     case GOVERN_NORMAL:
-        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
-        setPolicy(KnownCPUPolicy::scaling_max_freq, max / 2);
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max / 2, onFailure);
         break;
     case GOVERN_SLOW:
-        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
-        setPolicy(KnownCPUPolicy::scaling_max_freq, max / 3);
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max / 3, onFailure);
         break;
     case GOVERN_POWERSAVE:
-        setPolicy(KnownCPUPolicy::scaling_governor, QStringLiteral("powersave"));
-        setPolicy(KnownCPUPolicy::scaling_min_freq, min);
-        setPolicy(KnownCPUPolicy::scaling_max_freq, min);
+        writePolicy(*this, KnownCPUPolicy::scaling_governor, QStringLiteral("powersave"), onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, min, onFailure);
         break;
     default: // Custom only brings the core online.
         break;
@@ -267,14 +290,14 @@ QJsonObject CPUCore::dumpSettings() const
     };
 }
 
-void CPUCore::loadSettings(const QJsonObject &settings)
+void CPUCore::loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure)
 {
     // Only an object whose "id" is this core's number, as a JSON number, is meant for this core.
     const QJsonValue objectId = settings.value(QStringLiteral("id"));
     if (!objectId.isDouble() || objectId.toDouble() != double(core_id()))
         return;
 
-    setEnabled(settings.value(QStringLiteral("isEnabled")).toBool(true));
+    writeOnline(*this, settings.value(QStringLiteral("isEnabled")).toBool(true), onFailure);
 
     const QJsonObject values = settings.value(QStringLiteral("policies")).toObject();
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
@@ -283,6 +306,6 @@ void CPUCore::loadSettings(const QJsonObject &settings)
         // A name that is not one of this core's writable attribute files is never written.
         if (current == policies.constEnd() || !current->writable || current->value == text)
             continue;
-        setPolicy(it.key(), text);
+        writePolicy(*this, it.key(), text, onFailure);
     }
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 #include "cpupolicy.h"
 
 // The one-click profiles; the value is also the segment index of the profile selector. Every value
@@ -19,6 +21,18 @@ enum PREDEFINED_GOVERNS : int {
     GOVERN_POWERSAVE = 4,
     GOVERN_CUSTOM = 5,
 };
+
+// A write that did not take: the core's number, the attribute ("online" for the core's switch), the
+// text that was to be written and the errno the attempt left.
+struct WriteFailure {
+    short core = -1;
+    QString attribute;
+    QString value;
+    int error = 0;
+};
+
+// Told of each failed write by the operations that otherwise carry on past failures silently.
+using WriteFailureHandler = std::function<void(const WriteFailure &)>;
 
 // One logical CPU as sysfs presents it: its online switch and one record per cpufreq attribute.
 class CPUCore
@@ -37,16 +51,17 @@ public:
     // Re-reads the online state and rebuilds every record from the cpufreq directory.
     bool update();
 
-    // Brings the core online and writes the profile's governor and limits; results are not reported.
-    void setPredefinedGoverns(PREDEFINED_GOVERNS govern);
+    // Brings the core online and writes the profile's governor and limits. A failed write does not
+    // stop the others; it is only passed to onFailure, if given.
+    void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // Whether the core's current records match the profile; reads nothing from the system.
     bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
 
     // The core's number, online state and writable attribute values as a settings-file object.
     QJsonObject dumpSettings() const;
     // Applies one settings-file object meant for this core; values equal to the current ones are
-    // not written again.
-    void loadSettings(const QJsonObject &settings);
+    // not written again. Failed writes are passed to onFailure, if given, and do not stop the rest.
+    void loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure = {});
 
     // Records keyed by attribute name, walked in ascending name order.
     QMap<QString, CPUPolicy> policies;

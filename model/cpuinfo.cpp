@@ -31,8 +31,9 @@ QString readModelName(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine());
+    // Not atEnd(): /proc files report a size of 0, so it is true before the first read.
+    for (QByteArray raw = file.readLine(); !raw.isEmpty(); raw = file.readLine()) {
+        const QString line = QString::fromUtf8(raw);
         if (!line.startsWith(QLatin1String("model name")))
             continue;
         // The name is the text between the first colon and the next one.
@@ -66,10 +67,10 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     modelName = readModelName(cpuInfoPath);
 }
 
-void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern)
+void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
     for (CPUCore &core : cores)
-        core.setPredefinedGoverns(govern);
+        core.setPredefinedGoverns(govern, onFailure);
 }
 
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
@@ -127,7 +128,7 @@ bool CPUInfo::dump(const QString &path, QString *errorString) const
     return true;
 }
 
-bool CPUInfo::load(const QString &path, QString *errorString)
+bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailureHandler &onFailure)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile()) {
@@ -165,7 +166,7 @@ bool CPUInfo::load(const QString &path, QString *errorString)
         const QJsonObject settings = element.toObject();
         const int id = elementId(settings.value(QStringLiteral("id")));
         if (id >= 0 && static_cast<size_t>(id) < cores.size())
-            cores[static_cast<size_t>(id)].loadSettings(settings);
+            cores[static_cast<size_t>(id)].loadSettings(settings, onFailure);
     }
     return true;
 }

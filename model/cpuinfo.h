@@ -17,8 +17,8 @@ public:
     // Builds an inventory from any directory laid out like /sys/devices/system/cpu.
     CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath);
 
-    // Applies a profile to every core in order.
-    void setPredefinedGoverns(PREDEFINED_GOVERNS govern);
+    // Applies a profile to every core in order; failed writes go to onFailure, if given.
+    void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // The first profile that every core matches, in the order Performance to Powersave; else Custom.
     PREDEFINED_GOVERNS detectPredefinedGoverns();
 
@@ -26,8 +26,9 @@ public:
     // complete. False with a reason for the user in errorString when it could not be saved.
     bool dump(const QString &path, QString *errorString = nullptr) const;
     // Reads a settings file and applies it to the cores. False with a reason when the file cannot
-    // be read or is not a settings file; then nothing has been applied.
-    bool load(const QString &path, QString *errorString = nullptr);
+    // be read or is not a settings file; then nothing has been applied. True once the file was
+    // applied, even where single writes failed: those go to onFailure, if given.
+    bool load(const QString &path, QString *errorString = nullptr, const WriteFailureHandler &onFailure = {});
 
     QString modelName;
     // Filled once and never resized: pages keep references to its elements.

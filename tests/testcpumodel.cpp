@@ -40,6 +40,7 @@ private slots:
     void inventoryOrderAndFilter();
     void modelName_data();
     void modelName();
+    void modelNameFromProcfs();
     void instanceReadsRealPathsOnce();
 };
 
@@ -416,6 +417,23 @@ void TestCpuModel::modelName()
 
     CPUInfo missing(fx.cpuDir(), fx.root() + "/no-such-cpuinfo");
     QCOMPARE(missing.modelName, QString());
+}
+
+void TestCpuModel::modelNameFromProcfs()
+{
+    // The kernel's cpuinfo claims a size of 0 until it is read.
+    QFile cpuinfo("/proc/cpuinfo");
+    if (!cpuinfo.open(QIODevice::ReadOnly))
+        QSKIP("no /proc/cpuinfo here");
+    const QString text = QString::fromUtf8(cpuinfo.readAll());
+    const QRegularExpressionMatch match
+        = QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(text);
+    if (!match.hasMatch())
+        QSKIP("this processor's cpuinfo has no model name line");
+    SysfsFixture fx;
+    CPUInfo info(fx.cpuDir(), "/proc/cpuinfo");
+    QVERIFY(!match.captured(1).trimmed().isEmpty());
+    QCOMPARE(info.modelName, match.captured(1).trimmed());
 }
 
 void TestCpuModel::instanceReadsRealPathsOnce()

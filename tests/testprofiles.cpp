@@ -20,6 +20,7 @@ private slots:
     void missingAndMalformedValues();
     void emptyInventory();
     void failedWritesStillCountUntilUpdate();
+    void failedWritesAreReported();
 };
 
 namespace
@@ -214,6 +215,44 @@ void TestProfiles::failedWritesStillCountUntilUpdate()
     fx.writeAttribute(0, "scaling_governor", "schedutil\n");
     info.cores[0].update();
     QCOMPARE(info.detectPredefinedGoverns(), GOVERN_CUSTOM);
+}
+
+void TestProfiles::failedWritesAreReported()
+{
+    if (!QFile::exists("/dev/full"))
+        QSKIP("/dev/full is not available");
+    SysfsFixture fx;
+    makeMachine(fx, 3);
+    fx.removeOnline(0);                                  // the boot CPU has no switch and is online
+    fx.writeAttribute(2, "scaling_governor", "x\n", 0444); // read-only: never written
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    fx.replaceWithSymlink(1, "scaling_max_freq", "/dev/full");
+    QFile::remove(fx.coreDir(2) + "/online");
+    QVERIFY(QFile::link("/dev/full", fx.coreDir(2) + "/online"));
+
+    QList<WriteFailure> failures;
+    info.setPredefinedGoverns(GOVERN_FAST, [&failures](const WriteFailure &f) { failures << f; });
+    QCOMPARE(failures.size(), 2);
+    QCOMPARE(failures[0].core, short(1));
+    QCOMPARE(failures[0].attribute, QString("scaling_max_freq"));
+    QCOMPARE(failures[0].value, QString("2266666"));
+    QCOMPARE(failures[0].error, ENOSPC);
+    QCOMPARE(failures[1].core, short(2));
+    QCOMPARE(failures[1].attribute, QString("online"));
+    QCOMPARE(failures[1].value, QString("1"));
+    QCOMPARE(failures[1].error, ENOSPC);
+    // The failures did not stop the other writes.
+    QCOMPARE(fx.readAttribute(1, "scaling_governor"), QByteArray("performance"));
+    QCOMPARE(fx.readAttribute(2, "scaling_max_freq"), QByteArray("2266666"));
+
+    // Taking a core without a switch offline fails, unlike bringing it online.
+    failures.clear();
+    info.cores[0].loadSettings(QJsonObject{{"id", 0}, {"isEnabled", false}},
+                               [&failures](const WriteFailure &f) { failures << f; });
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures[0].attribute, QString("online"));
+    QCOMPARE(failures[0].value, QString("0"));
+    QCOMPARE(failures[0].error, ENOENT);
 }
 
 QTEST_GUILESS_MAIN(TestProfiles)

@@ -1,0 +1,564 @@
+#include <QtTest>
+
+#include <unistd.h>
+
+#include "cliapp.h"
+#include "cpuinfo.h"
+#include "sysfsfixture.h"
+
+// The command-line companion: its commands over fake sysfs trees, and the built program itself.
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showText();
+    void showJson();
+    void showWithoutCpufreq();
+    void profiles_data();
+    void profiles();
+    void refusedWrites_data();
+    void refusedWrites();
+    void settingsFilesMatchTheWindows();
+    void rejectedUsage_data();
+    void rejectedUsage();
+    void rejectedFiles_data();
+    void rejectedFiles();
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void programHelpAndUsage();
+    void programShowsThisMachine();
+    void programShowsForUnprivilegedUser();
+};
+
+namespace
+{
+
+// One CliApp over a fixture, with both streams captured.
+struct Cli {
+    explicit Cli(const SysfsFixture &fx)
+        : out(&outText)
+        , err(&errText)
+        , app(fx.cpuDir(), fx.cpuInfoPath(), out, err)
+    {
+    }
+    int run(const QStringList &arguments)
+    {
+        const int status = app.run(arguments);
+        out.flush();
+        err.flush();
+        return status;
+    }
+    QString outText;
+    QString errText;
+    QTextStream out;
+    QTextStream err;
+    CliApp app;
+};
+
+QStringList lines(const QString &text)
+{
+    QStringList all = text.split(QLatin1Char('\n'));
+    if (!all.isEmpty() && all.last().isEmpty())
+        all.removeLast();
+    return all;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+// Every file below the fixture's cpu directory with its trimmed content.
+QMap<QString, QByteArray> snapshot(const SysfsFixture &fx)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(fx.cpuDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, readFile(path).trimmed());
+    }
+    return files;
+}
+
+// Two cores as the profile tests know them: cpu0 without an online switch as an x86 boot CPU,
+// cpu1 offline, and limits that no profile writes.
+void makeMachine(SysfsFixture &fx)
+{
+    fx.addTypicalCore(0, 800000, 3400000, SysfsFixture::Online::Missing);
+    fx.addTypicalCore(1, 800000, 3400000, SysfsFixture::Online::Off);
+    for (int i = 0; i < 2; ++i) {
+        fx.writeAttribute(i, "scaling_min_freq", "1000000\n");
+        fx.writeAttribute(i, "scaling_max_freq", "3000000\n");
+    }
+}
+
+// cpu0 offline with an empty cpufreq directory, cpu2 and cpu10 as a driver shows them.
+void makeShowMachine(SysfsFixture &fx)
+{
+    fx.addCore(0, SysfsFixture::Online::Off);
+    fx.addTypicalCore(2);
+    fx.writeAttribute(2, "scaling_max_freq", "3000000\n");
+    fx.addTypicalCore(10, 400000, 1999999);
+    fx.writeAttribute(10, "scaling_governor", "performance\n");
+    fx.removeAttribute(10, "scaling_cur_freq");
+    fx.writeAttribute(10, "cpuinfo_cur_freq", "1234567\n", 0400);
+    fx.writeCpuInfoForModel("Fixture CPU 3000", 3);
+}
+
+// Checks that a table row holds exactly these values, each under its title in the header: text
+// columns start where their title starts, number columns end where theirs ends.
+void checkRow(const QString &header, const QString &row, const QStringList &values)
+{
+    static const QStringList titles{"CPU", "Online", "Governor", "Min MHz", "Max MHz", "Current MHz"};
+    static const QList<bool> rightAligned{true, false, false, true, true, true};
+    QCOMPARE(row.split(QLatin1Char(' '), Qt::SkipEmptyParts), values);
+    int from = 0;
+    for (int i = 0; i < titles.size(); ++i) {
+        const int title = header.indexOf(titles[i]);
+        QVERIFY2(title >= 0, qPrintable(header));
+        const int at = row.indexOf(values[i], from);
+        if (rightAligned[i])
+            QCOMPARE(at + values[i].size(), title + titles[i].size());
+        else
+            QCOMPARE(at, title);
+        from = at + values[i].size();
+    }
+}
+
+struct Finished {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+Finished runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {-1, QByteArray(), process.errorString().toUtf8()};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+void TestCli::showText()
+{
+    SysfsFixture fx;
+    makeShowMachine(fx);
+    const auto before = snapshot(fx);
+    Cli cli(fx);
+    QCOMPARE(cli.run({"show"}), 0);
+    QCOMPARE(cli.errText, QString());
+
+    const QStringList text = lines(cli.outText);
+    QCOMPARE(text.size(), 7);
+    QCOMPARE(text[0], QString("Model:  Fixture CPU 3000"));
+    QCOMPARE(text[1], QString("Driver: acpi-cpufreq")); // from cpu2: the offline cpu0 names none
+    QCOMPARE(text[2], QString());
+    const QString header = text[3];
+    QCOMPARE(header.split(' ', Qt::SkipEmptyParts),
+             QStringList({"CPU", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
+    checkRow(header, text[4], {"0", "offline", "-", "-", "-", "-"});
+    checkRow(header, text[5], {"2", "online", "schedutil", "800", "3000", "2100"});
+    // MHz are truncated; cpuinfo_cur_freq stands in for the missing scaling_cur_freq.
+    checkRow(header, text[6], {"10", "online", "performance", "400", "1999", "1234"});
+    for (int i = 4; i < text.size(); ++i)
+        QCOMPARE(text[i].size(), header.size());
+    QCOMPARE(snapshot(fx), before);
+}
+
+void TestCli::showJson()
+{
+    SysfsFixture fx;
+    makeShowMachine(fx);
+    Cli cli(fx);
+    QCOMPARE(cli.run({"show", "--json"}), 0);
+    QCOMPARE(cli.errText, QString());
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(cli.outText.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject all = document.object();
+    QCOMPARE(all.value("model"), QJsonValue("Fixture CPU 3000"));
+    QCOMPARE(all.value("driver"), QJsonValue("acpi-cpufreq"));
+    const QJsonArray cores = all.value("cores").toArray();
+    QCOMPARE(cores.size(), 3);
+    const QJsonValue null;
+    QCOMPARE(cores[0].toObject(), (QJsonObject{{"id", 0}, {"online", false}, {"governor", null},
+                                               {"min_mhz", null}, {"max_mhz", null}, {"current_mhz", null}}));
+    QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2}, {"online", true}, {"governor", "schedutil"},
+                                               {"min_mhz", 800}, {"max_mhz", 3000}, {"current_mhz", 2100}}));
+    QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10}, {"online", true}, {"governor", "performance"},
+                                               {"min_mhz", 400}, {"max_mhz", 1999}, {"current_mhz", 1234}}));
+}
+
+void TestCli::showWithoutCpufreq()
+{
+    // A virtual machine: cores without cpufreq attributes and a cpuinfo without a model name.
+    SysfsFixture fx;
+    fx.addCore(0, SysfsFixture::Online::Missing);
+    fx.addCore(1);
+    QDir(fx.coreDir(1)).rmdir("cpufreq");
+    fx.writeCpuInfo("processor\t: 0\nBogoMIPS\t: 48.00\n");
+    Cli cli(fx);
+    QCOMPARE(cli.run({"show"}), 0);
+    const QStringList text = lines(cli.outText);
+    QCOMPARE(text.size(), 6);
+    QCOMPARE(text[0], QString("Model:  -"));
+    QVERIFY2(text[1].startsWith("Driver: none") && text[1].contains("no cpufreq"), qPrintable(text[1]));
+    checkRow(text[3], text[4], {"0", "online", "-", "-", "-", "-"});
+    checkRow(text[3], text[5], {"1", "online", "-", "-", "-", "-"});
+
+    Cli json(fx);
+    QCOMPARE(json.run({"--json", "show"}), 0);
+    const QJsonObject all = QJsonDocument::fromJson(json.outText.toUtf8()).object();
+    QCOMPARE(all.value("driver"), QJsonValue());
+    QCOMPARE(all.value("model"), QJsonValue());
+    QCOMPARE(all.value("cores").toArray().size(), 2);
+    QCOMPARE(all.value("cores").toArray()[1].toObject().value("governor"), QJsonValue());
+}
+
+void TestCli::profiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("governor");
+    QTest::addColumn<QByteArray>("min");
+    QTest::addColumn<QByteArray>("max");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("performance") << "performance" << QByteArray("performance") << QByteArray("800000")
+                                 << QByteArray("3400000") << "Applied Performance; profile in force: Performance";
+    QTest::newRow("fast") << "fast" << QByteArray("performance") << QByteArray("800000") << QByteArray("2266666")
+                          << "Applied Fast; profile in force: Fast";
+    QTest::newRow("normal") << "normal" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1700000")
+                            << "Applied Normal; profile in force: Normal";
+    QTest::newRow("slow") << "slow" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1133333")
+                          << "Applied Slow; profile in force: Slow";
+    QTest::newRow("powersave") << "powersave" << QByteArray("powersave") << QByteArray("800000")
+                               << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
+    QTest::newRow("any case") << "PowerSave" << QByteArray("powersave") << QByteArray("800000")
+                              << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
+    // Custom only brings the cores online; their limits then fall into Fast's band.
+    QTest::newRow("custom") << "custom" << QByteArray("schedutil") << QByteArray("1000000")
+                            << QByteArray("3000000") << "Applied Custom; profile in force: Fast";
+}
+
+void TestCli::profiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, governor);
+    QFETCH(QByteArray, min);
+    QFETCH(QByteArray, max);
+    QFETCH(QString, report);
+    SysfsFixture fx;
+    makeMachine(fx);
+    Cli cli(fx);
+    // cpu0 has no switch to write; that is no failure.
+    QCOMPARE(cli.run({"profile", name}), 0);
+    QCOMPARE(cli.errText, QString());
+    QCOMPARE(cli.outText, report + '\n');
+    QCOMPARE(fx.readOnline(1), QByteArray("1"));
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(fx.readAttribute(i, "scaling_governor").trimmed(), governor);
+        QCOMPARE(fx.readAttribute(i, "scaling_min_freq").trimmed(), min);
+        QCOMPARE(fx.readAttribute(i, "scaling_max_freq").trimmed(), max);
+    }
+}
+
+void TestCli::refusedWrites_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("core");
+    QTest::addColumn<QString>("file"); // below the core's directory
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("written"); // a write after the refused one, "core/attribute=value"
+
+    // Read back after the failure, the core no longer matches: the report shows what is in force.
+    QTest::newRow("profile, upper limit")
+        << QStringList{"profile", "fast"} << 1 << "cpufreq/scaling_max_freq"
+        << "freqdeck-cli: cpu1: scaling_max_freq: writing \"2266666\" failed: No space left on device"
+        << "Applied Fast; profile in force: Custom\n" << "1/scaling_governor=performance";
+    QTest::newRow("load, online switch")
+        << QStringList{"load", "settings.json"} << 1 << "online"
+        << "freqdeck-cli: cpu1: online: writing \"1\" failed: No space left on device"
+        << "" << "1/scaling_governor=powersave";
+    QTest::newRow("load, governor")
+        << QStringList{"load", "settings.json"} << 0 << "cpufreq/scaling_governor"
+        << "freqdeck-cli: cpu0: scaling_governor: writing \"performance\" failed: No space left on device"
+        << "" << "1/scaling_governor=powersave";
+}
+
+void TestCli::refusedWrites()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, core);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QFETCH(QString, report);
+    QFETCH(QString, written);
+    if (!QFile::exists("/dev/full"))
+        QSKIP("/dev/full is not available");
+    SysfsFixture fx;
+    makeMachine(fx);
+    const QString settings = fx.root() + "/settings.json";
+    writeFile(settings, R"([{"id": 0, "policies": {"scaling_governor": "performance"}},
+                            {"id": 1, "policies": {"scaling_governor": "powersave"}}])");
+    arguments.replaceInStrings("settings.json", settings);
+
+    // Writing to /dev/full fails in write(2) as a refused sysfs store does.
+    Cli cli(fx);
+    cli.app.inventory();
+    const QString path = fx.coreDir(core) + '/' + file;
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link("/dev/full", path));
+
+    QCOMPARE(cli.run(arguments), 1);
+    QCOMPARE(lines(cli.errText), QStringList{message});
+    QCOMPARE(cli.outText, report);
+    const QStringList target = written.split(QRegularExpression("[/=]"));
+    QCOMPARE(fx.readAttribute(target[0].toInt(), target[1]), target[2].toUtf8());
+}
+
+void TestCli::settingsFilesMatchTheWindows()
+{
+    SysfsFixture fx;
+    fx.addTypicalCore(0, 800000, 3400000, SysfsFixture::Online::Missing);
+    fx.addTypicalCore(1);
+    fx.writeAttribute(1, "energy_performance_preference", "balance_power\n");
+    fx.addTypicalCore(2, 800000, 3400000, SysfsFixture::Online::Off);
+    const auto original = snapshot(fx);
+
+    // The window's save and the program's save give the same bytes.
+    const QString windowFile = fx.root() + "/window.json";
+    const QString cliFile = fx.root() + "/cli.json";
+    QVERIFY(CPUInfo(fx.cpuDir(), fx.cpuInfoPath()).dump(windowFile));
+    Cli save(fx);
+    QCOMPARE(save.run({"save", cliFile}), 0);
+    QCOMPARE(save.errText, QString());
+    QCOMPARE(readFile(cliFile), readFile(windowFile));
+    QVERIFY(readFile(cliFile).contains("balance_power"));
+
+    // The window's file restores through the program...
+    QCOMPARE(Cli(fx).run({"profile", "powersave"}), 0);
+    fx.writeAttribute(1, "energy_performance_preference", "power\n");
+    QVERIFY(snapshot(fx) != original);
+    Cli load(fx);
+    QCOMPARE(load.run({"load", windowFile}), 0);
+    QCOMPARE(load.errText, QString());
+    QCOMPARE(snapshot(fx), original);
+
+    // ...and the program's file through the window's model.
+    QCOMPARE(Cli(fx).run({"profile", "slow"}), 0);
+    QVERIFY(snapshot(fx) != original);
+    QVERIFY(CPUInfo(fx.cpuDir(), fx.cpuInfoPath()).load(cliFile));
+    QCOMPARE(snapshot(fx), original);
+}
+
+void TestCli::rejectedUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("nothing") << QStringList{} << "no command given";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command 'frobnicate'";
+    QTest::newRow("unknown option") << QStringList{"show", "--verbose"} << "unknown option '--verbose'";
+    QTest::newRow("-- ends the options") << QStringList{"--", "--help"} << "unknown command '--help'";
+    QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"} << "--json goes with show only";
+    QTest::newRow("show with an argument") << QStringList{"show", "all"} << "show takes no arguments";
+    QTest::newRow("profile without a name") << QStringList{"profile"} << "profile takes one profile name";
+    QTest::newRow("two profiles") << QStringList{"profile", "fast", "slow"} << "profile takes one profile name";
+    QTest::newRow("unknown profile") << QStringList{"profile", "turbo"} << "unknown profile 'turbo'";
+    QTest::newRow("save without a file") << QStringList{"save"} << "save takes one file name";
+    QTest::newRow("load with two files") << QStringList{"load", "a.json", "b.json"} << "load takes one file name";
+    QTest::newRow("load with an empty name") << QStringList{"load", ""} << "load takes one file name";
+}
+
+void TestCli::rejectedUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    SysfsFixture fx;
+    makeMachine(fx);
+    const auto before = snapshot(fx);
+    Cli cli(fx);
+    QCOMPARE(cli.run(arguments), 2);
+    QCOMPARE(cli.outText, QString());
+    const QStringList text = lines(cli.errText);
+    QCOMPARE(text.value(0), "freqdeck-cli: " + reason);
+    QVERIFY2(text.value(1).startsWith("Usage: freqdeck-cli"), qPrintable(cli.errText));
+    QCOMPARE(text.last(), QString("Try 'freqdeck-cli --help' for more information."));
+    QCOMPARE(snapshot(fx), before);
+}
+
+void TestCli::rejectedFiles_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("kind"); // what stands at the file's path: none, file or directory
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("load missing") << "load" << "none" << QByteArray() << 2 << "The file does not exist.";
+    QTest::newRow("load directory") << "load" << "directory" << QByteArray() << 2 << "Not a regular file.";
+    QTest::newRow("load garbage") << "load" << "file" << QByteArray("{oops") << 2 << "The file is not JSON";
+    QTest::newRow("load object") << "load" << "file" << QByteArray(R"({"id": 0, "isEnabled": false})") << 2
+                                 << "its top level is not an array";
+    QTest::newRow("save into missing directory") << "save" << "missing directory" << QByteArray() << 1
+                                                 << "Cannot open the file for writing";
+}
+
+void TestCli::rejectedFiles()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, content);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    SysfsFixture fx;
+    makeMachine(fx);
+    QString path = fx.root() + "/settings.json";
+    if (kind == "file")
+        writeFile(path, content);
+    else if (kind == "directory")
+        QVERIFY(QDir().mkdir(path));
+    else if (kind == "missing directory")
+        path = fx.root() + "/no/such/settings.json";
+    const auto before = snapshot(fx);
+
+    Cli cli(fx);
+    QCOMPARE(cli.run({command, path}), status);
+    QCOMPARE(cli.outText, QString());
+    const QString prefix = QString("freqdeck-cli: cannot %1 %2: ").arg(command, path);
+    QVERIFY2(cli.errText.startsWith(prefix) && cli.errText.contains(reason), qPrintable(cli.errText));
+    QCOMPARE(lines(cli.errText).size(), 1);
+    QCOMPARE(snapshot(fx), before);
+}
+
+void TestCli::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("help");
+    QTest::newRow("--help") << QStringList{"--help"} << true;
+    QTest::newRow("-h") << QStringList{"-h"} << true;
+    QTest::newRow("help after an incomplete command") << QStringList{"profile", "--help"} << true;
+    QTest::newRow("--version") << QStringList{"--version"} << false;
+}
+
+void TestCli::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, help);
+    SysfsFixture fx;
+    makeMachine(fx);
+    const auto before = snapshot(fx);
+    Cli cli(fx);
+    QCOMPARE(cli.run(arguments), 0);
+    QCOMPARE(cli.errText, QString());
+    if (help) {
+        QVERIFY2(cli.outText.startsWith("Usage: freqdeck-cli"), qPrintable(cli.outText));
+        for (const char *item : {"show", "--json", "profile NAME", "save FILE", "load FILE", "--version", "Exit status"})
+            QVERIFY2(cli.outText.contains(QLatin1String(item)), item);
+    } else {
+        QCOMPARE(cli.outText, QString("freqdeck-cli " FREQDECK_VERSION "\n"));
+    }
+    QCOMPARE(snapshot(fx), before);
+}
+
+void TestCli::programHelpAndUsage()
+{
+    const Finished help = runProgram(FREQDECK_CLI_BINARY, {"--help"});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.startsWith("Usage: freqdeck-cli"));
+    QCOMPARE(help.err, QByteArray());
+
+    const Finished wrong = runProgram(FREQDECK_CLI_BINARY, {"frobnicate"});
+    QCOMPARE(wrong.status, 2);
+    QCOMPARE(wrong.out, QByteArray());
+    QVERIFY(wrong.err.startsWith("freqdeck-cli: unknown command 'frobnicate'\nUsage: freqdeck-cli"));
+}
+
+void TestCli::programShowsThisMachine()
+{
+    // What the machine offers, read here independently. The inventory lists cpu0 to cpu99.
+    QList<int> ids;
+    const QDir sys("/sys/devices/system/cpu");
+    for (const QString &name : sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QRegularExpressionMatch match = QRegularExpression("^cpu([0-9]+)$").match(name);
+        if (match.hasMatch() && match.captured(1).toInt() < 100)
+            ids << match.captured(1).toInt();
+    }
+    std::sort(ids.begin(), ids.end());
+    QJsonValue driver;
+    for (int id : qAsConst(ids)) {
+        const QByteArray name = readFile(sys.filePath(QString("cpu%1/cpufreq/scaling_driver").arg(id))).trimmed();
+        if (!name.isEmpty()) {
+            driver = QString::fromUtf8(name);
+            break;
+        }
+    }
+
+    const Finished json = runProgram(FREQDECK_CLI_BINARY, {"show", "--json"});
+    QCOMPARE(json.status, 0);
+    QCOMPARE(json.err, QByteArray());
+    const QJsonObject all = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(all.value("driver"), driver);
+    const QJsonArray cores = all.value("cores").toArray();
+    QCOMPARE(cores.size(), ids.size());
+    for (int i = 0; i < ids.size(); ++i)
+        QCOMPARE(cores[i].toObject().value("id").toInt(), ids[i]);
+    const QString cpuinfo = QString::fromUtf8(readFile("/proc/cpuinfo"));
+    const QRegularExpressionMatch model
+        = QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(cpuinfo);
+    if (model.hasMatch())
+        QCOMPARE(all.value("model").toString(), model.captured(1).trimmed());
+
+    const Finished text = runProgram(FREQDECK_CLI_BINARY, {"show"});
+    QCOMPARE(text.status, 0);
+    const QStringList shown = lines(QString::fromUtf8(text.out));
+    QCOMPARE(shown.size(), 4 + ids.size());
+    if (driver.isNull())
+        QVERIFY2(shown[1].startsWith("Driver: none"), qPrintable(shown[1]));
+    else
+        QCOMPARE(shown[1], "Driver: " + driver.toString());
+}
+
+void TestCli::programShowsForUnprivilegedUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("already unprivileged: programShowsThisMachine covers this user");
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    if (setpriv.isEmpty())
+        QSKIP("setpriv is not installed");
+    const Finished root = runProgram(FREQDECK_CLI_BINARY, {"--json", "show"});
+    const Finished nobody = runProgram(
+        setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", FREQDECK_CLI_BINARY, "--json", "show"});
+    if (nobody.status == 126 || nobody.status == 127 || nobody.err.startsWith("setpriv:"))
+        QSKIP(qPrintable("the build directory is closed to other users: " + QString::fromUtf8(nobody.err)));
+    QCOMPARE(nobody.status, 0);
+    QCOMPARE(nobody.err, QByteArray());
+
+    // Current frequencies move between the runs; everything else must be the same.
+    auto stable = [](const QByteArray &out) {
+        QJsonObject all = QJsonDocument::fromJson(out).object();
+        QJsonArray cores;
+        for (const QJsonValue &core : all.value("cores").toArray()) {
+            QJsonObject object = core.toObject();
+            object.remove("current_mhz");
+            cores.append(object);
+        }
+        all.insert("cores", cores);
+        return all;
+    };
+    QVERIFY(!stable(nobody.out).value("cores").toArray().isEmpty());
+    QCOMPARE(stable(nobody.out), stable(root.out));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "testcli.moc"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <optional>
+
+#include "cpuinfo.h"
+
+// The command-line companion of the window: runs one command (show, profile, save, load) over the
+// inventory, prints results on out and every refused write on err, and yields the exit status.
+class CliApp
+{
+public:
+    enum ExitStatus { Success = 0, WritesFailed = 1, UsageError = 2 };
+
+    // Works on the machine's own inventory, CPUInfo::instance().
+    CliApp(QTextStream &out, QTextStream &err);
+    // Works on an inventory read from a tree laid out like /sys/devices/system/cpu.
+    CliApp(const QString &cpuDirPath, const QString &cpuInfoPath, QTextStream &out, QTextStream &err);
+
+    // Runs the command that the arguments (without the program name) ask for.
+    int run(const QStringList &arguments);
+
+    // The cores, read on first use and kept for the rest of the run, as the window keeps its own.
+    CPUInfo &inventory();
+
+private:
+    int show(bool json);
+    int applyProfile(PREDEFINED_GOVERNS govern);
+    int save(const QString &path);
+    int load(const QString &path);
+    int usageError(const QString &reason);
+    WriteFailureHandler failureReporter();
+
+    QString cpuDirPath;
+    QString cpuInfoPath;
+    QTextStream &out;
+    QTextStream &err;
+    std::optional<CPUInfo> ownInventory;
+    CPUInfo *info = nullptr;
+    int failures = 0;
+};

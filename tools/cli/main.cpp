@@ -1,0 +1,19 @@
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include "cliapp.h"
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]); // file names must come back byte for byte
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setCodec("UTF-8");
+    err.setCodec("UTF-8");
+    return CliApp(out, err).run(arguments);
+}
