@@ -17,6 +17,9 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// sysfs attributes are at most a page; the cap only guards against endless files.
+constexpr int maxValueSize = 1024 * 1024;
+
 // Reads a whole file through fd. Attribute files are at most a page, so the common case fits the
 // stack buffer and is decoded without an intermediate copy.
 QString readValue(int fd)
@@ -34,6 +37,8 @@ QString readValue(int fd)
         if (total == static_cast<ssize_t>(sizeof buf)) {
             big.append(buf, static_cast<int>(total));
             total = 0;
+            if (big.size() >= maxValueSize)
+                break;
         }
     }
     const char *begin = buf;
