@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+// An on/off switch drawn from two pictures of the resource collection. Every press flips it and
+// announces the new state; setChecked mirrors a state from code without announcing it.
+class ImageSwitch final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ImageSwitch)
+    Q_PROPERTY(bool isChecked READ getChecked WRITE setChecked)
+    Q_PROPERTY(ButtonStyle buttonStyle READ getButtonStyle WRITE setButtonStyle)
+
+public:
+    enum ButtonStyle {
+        ButtonStyle_1 = 0, // 87 x 28 pill with a sliding knob
+        ButtonStyle_2 = 1, // 87 x 28 pill, a second variant
+        ButtonStyle_3 = 2, // 96 x 38 box with an OFF and an ON cell
+    };
+    Q_ENUM(ButtonStyle)
+
+    explicit ImageSwitch(QWidget *parent = nullptr);
+    ~ImageSwitch() override;
+
+    bool getChecked() const;
+    ImageSwitch::ButtonStyle getButtonStyle() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    void checked(bool status);
+
+public slots:
+    void setChecked(bool isChecked);
+    void setButtonStyle(const ImageSwitch::ButtonStyle &buttonStyle);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool checkedState = false;
+    ButtonStyle currentStyle = ButtonStyle_2;
+    QString offImage;
+    QString onImage;
+    QString currentImage;
+};
