@@ -1,7 +1,32 @@
-#include "cpuinfo.h"
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
 
-int main()
+#include <cstdlib>
+#include <unistd.h>
+
+#include "mainwindow.h"
+#include "startup.h"
+
+int main(int argc, char **argv)
 {
-    CPUInfo::instance();
-    return 0;
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication app(argc, argv);
+
+    if (StartUp::refusesToStart(::geteuid(), QCoreApplication::applicationDirPath())) {
+        QMessageBox::critical(nullptr, QStringLiteral("Error"), QStringLiteral("Run it as root user"));
+        std::abort();
+    }
+
+    StartUp::installStyleSheet(app);
+    StartUp::installPalette();
+    StartUp::installFont();
+
+    MainWindow window;
+    window.adjustSize();
+    window.move(StartUp::centredPosition(window.size(), QGuiApplication::primaryScreen()->availableSize()));
+    window.show();
+    window.resize(1200, 650);
+
+    return app.exec();
 }

@@ -1,0 +1,455 @@
+#include <QtTest>
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedLayout>
+
+#include "cpuinfo.h"
+#include "displaycorepage.h"
+#include "imageswitch.h"
+#include "mainpage.h"
+#include "mainwindow.h"
+#include "mountnamespace.h"
+#include "policyeditorwidget.h"
+#include "startup.h"
+#include "switchbutton.h"
+#include "sysfsfixture.h"
+
+// The overview page, the main window and the start-up rules.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void overviewText();
+    void overviewWithoutDriverOrCores();
+    void detectedProfileIsShownNotApplied();
+    void pickingAProfileAppliesItOnce();
+    void saveNames_data();
+    void saveNames();
+    void failedSaveAndLoadWarn();
+    void loadThroughTheDialog();
+
+    void navigation();
+    void timerRefreshesOnlyVisiblePage();
+    void backgroundPainted();
+
+    void privilegeRule_data();
+    void privilegeRule();
+    void centring_data();
+    void centring();
+    void styleSheetEndsAtNul();
+
+    void windowOverRealPaths();
+    void renderWindow();
+
+private:
+    static void makeMachine(SysfsFixture &fx, int cores);
+};
+
+namespace
+{
+QString overview(MainPage &page)
+{
+    auto *label = page.findChild<QLabel *>("overview");
+    return label ? label->text() : QStringLiteral("<no overview label>");
+}
+
+SwitchButton *selector(MainPage &page)
+{
+    return page.findChild<SwitchButton *>();
+}
+
+// The centre of segment index on an 800 pixel wide six-segment selector.
+QPoint segmentCentre(int index)
+{
+    return QPoint(index * 133 + 65, 20);
+}
+
+QPushButton *button(QWidget &parent, const QString &text)
+{
+    for (QPushButton *b : parent.findChildren<QPushButton *>()) {
+        if (b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+// Answers the next modal dialog from inside its event loop.
+template<typename Dialog, typename Answer>
+void answerNextDialog(Answer answer)
+{
+    QTimer::singleShot(0, [answer] {
+        QTRY_VERIFY(qobject_cast<Dialog *>(QApplication::activeModalWidget()));
+        answer(qobject_cast<Dialog *>(QApplication::activeModalWidget()));
+    });
+}
+} // namespace
+
+void TestMainWindow::makeMachine(SysfsFixture &fx, int cores)
+{
+    for (int i = 0; i < cores; ++i)
+        fx.addTypicalCore(i);
+    fx.writeCpuInfoForModel("Fixture Processor 3400", cores);
+}
+
+void TestMainWindow::overviewText()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    fx.writeAttribute(0, "cpuinfo_cur_freq", "2100000\n", 0400);
+    fx.writeAttribute(1, "scaling_cur_freq", "%2 %6\n", 0444); // must show as it stands
+    fx.setOnline(1, "0\n");
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    QCOMPARE(page.objectName(), QString("MainPage"));
+    QCOMPARE(page.findChildren<QLabel *>().first()->text(), QString("Fixture Processor 3400"));
+    QCOMPARE(overview(page), QString("Driver: acpi-cpufreq\n"
+                                     "\n"
+                                     "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
+                                     "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
+
+    // Each refresh re-reads every core.
+    fx.writeAttribute(0, "scaling_cur_freq", "3000000\n", 0444);
+    fx.setOnline(1, "1\n");
+    page.updateInfo();
+    QVERIFY(overview(page).contains("CPU 0 : isEnabled = 1,\t scaling_cur_freq = 3000000,"));
+    QVERIFY(overview(page).contains("CPU 1 : isEnabled = 1,"));
+}
+
+void TestMainWindow::overviewWithoutDriverOrCores()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    fx.removeAttribute(0, "scaling_driver");
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    QVERIFY(overview(page).startsWith("Driver: \n\nCPU 0 : "));
+    // Missing attributes are looked up with insert-on-miss and show as empty text.
+    QVERIFY(info.cores[0].policies.contains("cpuinfo_cur_freq"));
+    QVERIFY(info.cores[0].policies.value("cpuinfo_cur_freq").isEmpty());
+    QVERIFY(overview(page).endsWith("cpuinfo_cur_freq = \n"));
+
+    SysfsFixture none;
+    CPUInfo empty(none.cpuDir(), none.cpuInfoPath());
+    MainPage emptyPage(empty);
+    QCOMPARE(overview(emptyPage), QString("Driver: \n\n"));
+    QCOMPARE(selector(emptyPage)->currentIndex(), 0);
+    QTest::mouseClick(selector(emptyPage), Qt::LeftButton, Qt::NoModifier, segmentCentre(4));
+    emptyPage.updateInfo();
+    QCOMPARE(overview(emptyPage), QString("Driver: \n\n"));
+}
+
+void TestMainWindow::detectedProfileIsShownNotApplied()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    for (int i = 0; i < 2; ++i)
+        fx.writeAttribute(i, "scaling_governor", "performance\n");
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    QCOMPARE(selector(page)->currentIndex(), int(GOVERN_PERFORMANCE));
+    QCOMPARE(selector(page)->currentText(), QString("Performance"));
+    QCOMPARE(fx.readAttribute(0, "scaling_min_freq"), QByteArray("800000\n")); // nothing written
+
+    info.cores[1].policies["scaling_max_freq"].value = "1133333";
+    page.updateGovern();
+    QCOMPARE(selector(page)->currentText(), QString("Custom"));
+    QCOMPARE(fx.readOnline(1), QByteArray("1\n"));
+}
+
+void TestMainWindow::pickingAProfileAppliesItOnce()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 3);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    page.resize(1100, 500);
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(4));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(fx.readAttribute(i, "scaling_governor"), QByteArray("powersave"));
+        QCOMPARE(fx.readAttribute(i, "scaling_max_freq"), QByteArray("800000"));
+    }
+    QCOMPARE(selector(page)->currentIndex(), int(GOVERN_POWERSAVE));
+
+    // The same segment again applies nothing.
+    fx.writeAttribute(1, "scaling_governor", "schedutil\n");
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(4));
+    QCOMPARE(fx.readAttribute(1, "scaling_governor"), QByteArray("schedutil\n"));
+
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(1));
+    QCOMPARE(fx.readAttribute(1, "scaling_max_freq"), QByteArray("2266666"));
+}
+
+void TestMainWindow::saveNames_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no suffix") << "settings" << "settings.json";
+    QTest::newRow("suffix") << "settings.json" << "settings.json";
+    QTest::newRow("suffix in capitals") << "settings.JSON" << "settings.JSON.json";
+}
+
+void TestMainWindow::saveNames()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    const QDir dir(fx.root());
+    page.saveSettingsTo(dir.filePath(chosen));
+    QCOMPARE(dir.entryList({"settings*"}, QDir::Files), QStringList{written});
+    QFile file(dir.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(QJsonDocument::fromJson(file.readAll()).isArray());
+}
+
+void TestMainWindow::failedSaveAndLoadWarn()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+
+    QString shown;
+    answerNextDialog<QMessageBox>([&shown](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    const QString target = fx.root() + "/missing-dir/settings.json";
+    page.saveSettingsTo(target);
+    QVERIFY2(shown.contains(target), qPrintable(shown));
+    QVERIFY(shown.contains("Cannot open"));
+
+    QFile garbage(fx.root() + "/garbage.json");
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("{ not json");
+    garbage.close();
+    shown.clear();
+    answerNextDialog<QMessageBox>([&shown](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    page.loadSettingsFrom(garbage.fileName());
+    QVERIFY2(shown.contains("not JSON"), qPrintable(shown));
+}
+
+void TestMainWindow::loadThroughTheDialog()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    const QString saved = fx.root() + "/saved.json";
+    QVERIFY(info.dump(saved));
+    info.setPredefinedGoverns(GOVERN_POWERSAVE);
+    MainPage page(info);
+
+    fx.writeAttribute(1, "scaling_cur_freq", "1234567\n", 0444);
+    answerNextDialog<QFileDialog>([saved](QFileDialog *dialog) {
+        QCOMPARE(dialog->windowTitle(), QString("Load"));
+        dialog->selectFile(saved);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("schedutil"));
+    QCOMPARE(fx.readAttribute(1, "scaling_max_freq"), QByteArray("3400000"));
+    QVERIFY(overview(page).contains("scaling_cur_freq = 1234567"));
+
+    // Cancelled: nothing loaded, the overview is rebuilt anyway.
+    info.setPredefinedGoverns(GOVERN_POWERSAVE);
+    fx.writeAttribute(1, "scaling_cur_freq", "7654321\n", 0444);
+    answerNextDialog<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+    QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
+    QVERIFY(overview(page).contains("scaling_cur_freq = 7654321"));
+}
+
+void TestMainWindow::navigation()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 3);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    auto *pages = window.findChild<QStackedLayout *>();
+    auto *overviewPage = window.findChild<MainPage *>();
+    QVERIFY(pages && overviewPage);
+    SwitchButton *nav = nullptr;
+    for (SwitchButton *candidate : window.findChildren<SwitchButton *>()) {
+        if (candidate->parent() == &window)
+            nav = candidate;
+    }
+    QVERIFY(nav);
+    QCOMPARE(nav->count(), 4);
+    QCOMPARE(nav->getText(0), QString("All"));
+    QCOMPARE(nav->getText(3), QString("Core 2"));
+    QCOMPARE(nav->currentIndex(), 0);
+    QCOMPARE(pages->count(), 4);
+    QCOMPARE(pages->currentWidget(), overviewPage);
+
+    const int seg = (nav->width() + 2) / nav->count();
+    QTest::mouseClick(nav, Qt::LeftButton, Qt::NoModifier, QPoint(3 * seg + seg / 2, nav->height() / 2));
+    auto *corePage = qobject_cast<DisplayCorePage *>(pages->currentWidget());
+    QVERIFY(corePage);
+    QCOMPARE(corePage->findChild<PolicyEditorWidget *>()->findChildren<QLabel *>().value(0)->text(), QString("CPU 2"));
+    QVERIFY(corePage->isVisible());
+    QVERIFY(!overviewPage->isVisible());
+
+    // Going back to "All" shows the profile in force at that moment.
+    info.setPredefinedGoverns(GOVERN_SLOW);
+    QVERIFY(selector(*overviewPage)->currentIndex() != int(GOVERN_SLOW));
+    QTest::mouseClick(nav, Qt::LeftButton, Qt::NoModifier, QPoint(seg / 2, nav->height() / 2));
+    QCOMPARE(pages->currentWidget(), overviewPage);
+    QCOMPARE(selector(*overviewPage)->currentIndex(), int(GOVERN_SLOW));
+}
+
+void TestMainWindow::timerRefreshesOnlyVisiblePage()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainWindow window(info);
+    auto *timer = window.findChild<QTimer *>();
+    QVERIFY(timer);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    auto *overviewPage = window.findChild<MainPage *>();
+    auto *pages = window.findChild<QStackedLayout *>();
+    auto *corePage = qobject_cast<DisplayCorePage *>(pages->widget(2));
+    QLabel *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
+    QVERIFY(coreValue);
+    const QString coreBefore = coreValue->text();
+
+    fx.writeAttribute(1, "scaling_cur_freq", "2900000\n", 0444);
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+    QVERIFY(overview(*overviewPage).contains("CPU 1 : isEnabled = 1,\t scaling_cur_freq = 2900000"));
+    QCOMPARE(coreValue->text(), coreBefore); // hidden core page: not refreshed
+
+    pages->setCurrentIndex(2);
+    fx.writeAttribute(1, "scaling_cur_freq", "1500000\n", 0444);
+    const QString overviewBefore = overview(*overviewPage);
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+    QCOMPARE(coreValue->text(), QString("1500 MHz"));
+    QCOMPARE(overview(*overviewPage), overviewBefore); // hidden overview: not refreshed
+}
+
+void TestMainWindow::backgroundPainted()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainWindow window(info);
+    window.resize(1200, 650);
+    const QImage shot = window.grab().toImage();
+    const QImage background(":/res/pic/cpu_blue.jpg");
+    QVERIFY(!background.isNull());
+    for (const QPoint &p : {QPoint(2, 2), QPoint(1195, 645), QPoint(10, 600)})
+        QCOMPARE(shot.pixelColor(p), background.pixelColor(p));
+}
+
+void TestMainWindow::privilegeRule_data()
+{
+    QTest::addColumn<int>("uid");
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("user under /opt") << 1000 << "/opt/freqdeck/bin" << true;
+    QTest::newRow("user under /optional") << 1000 << "/optional/bin" << true;
+    QTest::newRow("root under /opt") << 0 << "/opt/freqdeck/bin" << false;
+    QTest::newRow("user under /home") << 1000 << "/home/user/freqdeck/build/ui" << false;
+    QTest::newRow("user under /usr/opt") << 1000 << "/usr/opt/bin" << false;
+    QTest::newRow("case matters") << 1000 << "/OPT/bin" << false;
+}
+
+void TestMainWindow::privilegeRule()
+{
+    QFETCH(int, uid);
+    QFETCH(QString, dir);
+    QFETCH(bool, refused);
+    QCOMPARE(StartUp::refusesToStart(static_cast<uid_t>(uid), dir), refused);
+}
+
+void TestMainWindow::centring_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QPoint>("position");
+    QTest::newRow("full HD") << QSize(1201, 701) << QSize(1920, 1080) << QPoint(360, 190);
+    QTest::newRow("odd difference rounds up") << QSize(1200, 700) << QSize(1205, 705) << QPoint(3, 3);
+    QTest::newRow("negative difference") << QSize(1200, 700) << QSize(1195, 695) << QPoint(-2, -2);
+    QTest::newRow("exact fit") << QSize(800, 600) << QSize(800, 600) << QPoint(0, 0);
+}
+
+void TestMainWindow::centring()
+{
+    QFETCH(QSize, window);
+    QFETCH(QSize, available);
+    QFETCH(QPoint, position);
+    QCOMPARE(StartUp::centredPosition(window, available), position);
+}
+
+void TestMainWindow::styleSheetEndsAtNul()
+{
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(QByteArray("QLabel { color: #123456; }\0QLabel { color: #654321; }", 53));
+    file.close();
+    QVERIFY(StartUp::installStyleSheet(*qApp, file.fileName()));
+    QCOMPARE(qApp->styleSheet(), QString("QLabel { color: #123456; }"));
+    QVERIFY(!StartUp::installStyleSheet(*qApp, file.fileName() + ".missing"));
+    QCOMPARE(qApp->styleSheet(), QString("QLabel { color: #123456; }"));
+    qApp->setStyleSheet(QString());
+
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    QVERIFY(qApp->styleSheet().contains(".MainPage"));
+    qApp->setStyleSheet(QString());
+}
+
+void TestMainWindow::windowOverRealPaths()
+{
+    if (!MountNamespace::available())
+        QSKIP(qPrintable("needs a private mount namespace: " + MountNamespace::reason()));
+    SysfsFixture fx;
+    makeMachine(fx, 4);
+    QVERIFY(MountNamespace::bind(fx.cpuDir(), "/sys/devices/system/cpu"));
+    QVERIFY(MountNamespace::bind(fx.cpuInfoPath(), "/proc/cpuinfo"));
+    MainWindow window;
+    QCOMPARE(window.findChild<QStackedLayout *>()->count(), 5);
+    QCOMPARE(window.findChild<MainPage *>()->findChildren<QLabel *>().first()->text(),
+             QString("Fixture Processor 3400"));
+    QVERIFY(MountNamespace::unmount("/proc/cpuinfo"));
+    QVERIFY(MountNamespace::unmount("/sys/devices/system/cpu"));
+}
+
+void TestMainWindow::renderWindow()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 8);
+    for (int i = 0; i < 8; ++i)
+        fx.writeAttribute(i, "scaling_cur_freq", QByteArray::number(1800000 + i * 123456) + "\n", 0444);
+    fx.setOnline(5, "0\n");
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    StartUp::installPalette();
+    StartUp::installFont();
+    {
+        MainWindow window(info);
+        window.resize(1200, 650);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QDir out(QStringLiteral(FREQDECK_RENDER_DIR));
+        QVERIFY(window.grab().save(out.filePath("overview.png")));
+        auto *pages = window.findChild<QStackedLayout *>();
+        pages->setCurrentIndex(3);
+        QVERIFY(window.grab().save(out.filePath("corepage-window.png")));
+    }
+    qApp->setStyleSheet(QString());
+}
+
+FREQDECK_NAMESPACED_TEST_MAIN(QApplication, TestMainWindow)
+#include "testmainwindow.moc"

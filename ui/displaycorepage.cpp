@@ -1,0 +1,41 @@
+#include "displaycorepage.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QStyleOption>
+
+#include "cpucore.h"
+#include "policydisplaywidget.h"
+#include "policyeditorwidget.h"
+
+DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
+    : QWidget(parent)
+    , core(core)
+    , editor(nullptr)
+    , display(new PolicyDisplayWidget(core, this))
+{
+    display->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    editor = new PolicyEditorWidget(core, this);
+    editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addStretch(1);
+    layout->addWidget(display, 5);
+    layout->addSpacing(50);
+    layout->addWidget(editor, 6);
+    layout->addStretch(1);
+}
+
+void DisplayCorePage::updateInfo()
+{
+    editor->updateInfo();
+    display->updateInfo();
+}
+
+void DisplayCorePage::paintEvent(QPaintEvent *)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+#include "updateinfointerface.h"
+
+class CPUCore;
+class PolicyDisplayWidget;
+class PolicyEditorWidget;
+
+// The page of one core: its attribute list beside its editor.
+class DisplayCorePage : public QWidget, public UpdateInfoInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(UpdateInfoInterface)
+    Q_DISABLE_COPY_MOVE(DisplayCorePage)
+
+public:
+    explicit DisplayCorePage(CPUCore &core, QWidget *parent = nullptr);
+
+    // The editor first: it takes the online state before the list re-reads the core.
+    void updateInfo() override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    CPUCore &core;
+    PolicyEditorWidget *editor;
+    PolicyDisplayWidget *display;
+};

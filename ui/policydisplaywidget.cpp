@@ -1,0 +1,98 @@
+#include "policydisplaywidget.h"
+
+#include <QFormLayout>
+#include <QLabel>
+
+#include "cpucore.h"
+
+namespace
+{
+
+// Attributes whose values are frequencies in kHz.
+const QStringList &freqField()
+{
+    static const QStringList names{
+        KnownCPUPolicy::bios_limit,       KnownCPUPolicy::cpuinfo_cur_freq, KnownCPUPolicy::cpuinfo_min_freq,
+        KnownCPUPolicy::cpuinfo_max_freq, KnownCPUPolicy::scaling_cur_freq, KnownCPUPolicy::scaling_min_freq,
+        KnownCPUPolicy::scaling_max_freq,
+    };
+    return names;
+}
+
+QString megahertz(const QString &kiloHertz)
+{
+    return QStringLiteral("%1 MHz").arg(kiloHertz.toInt() / 1000);
+}
+
+} // namespace
+
+PolicyDisplayWidget::PolicyDisplayWidget(CPUCore &core, QWidget *parent)
+    : QScrollArea(parent)
+    , core(core)
+    , infoList(new QWidget)
+    , form(new QFormLayout(infoList))
+{
+    setObjectName(QStringLiteral("PolicyDisplayWidget"));
+    infoList->setObjectName(QStringLiteral("infoList"));
+
+    for (const CPUPolicy &policy : qAsConst(core.policies)) {
+        if (policy.name.isEmpty())
+            continue;
+        QLabel *value = getInfoListPolicyValueWidget(policy);
+        valueLabels.insert(policy.name, value);
+        form->addRow(policy.name, value);
+    }
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
+
+    infoList->adjustSize();
+    setWidget(infoList);
+}
+
+QSize PolicyDisplayWidget::sizeHint() const
+{
+    return QSize(400, 500);
+}
+
+void PolicyDisplayWidget::updateInfo()
+{
+    core.update();
+    for (const CPUPolicy &policy : qAsConst(core.policies)) {
+        if (QLabel *label = valueLabels.value(policy.name))
+            label->setText(processPolicyValue(policy));
+    }
+}
+
+QString PolicyDisplayWidget::processPolicyValue(const CPUPolicy &policy)
+{
+    if (freqField().contains(policy.name))
+        return megahertz(policy.value);
+
+    if (policy.name == QLatin1String("energy_performance_available_preferences")
+        || policy.name == QLatin1String(KnownCPUPolicy::scaling_available_governors)) {
+        QString lines = policy.value;
+        return lines.replace(QLatin1Char(' '), QLatin1Char('\n'));
+    }
+
+    if (policy.name == QLatin1String(KnownCPUPolicy::scaling_available_frequencies)) {
+        QString lines;
+        const QStringList pieces = policy.value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString &piece : pieces)
+            lines += megahertz(piece) + QLatin1Char('\n');
+        lines.chop(1);
+        return lines;
+    }
+
+    return policy.value;
+}
+
+QLabel *PolicyDisplayWidget::getInfoListPolicyValueWidget(const CPUPolicy &policy)
+{
+    auto *label = new QLabel;
+    label->setObjectName(policy.name);
+    label->setTextFormat(Qt::PlainText); // values come from files, never markup
+    if (policy.writable)
+        label->setStyleSheet(QStringLiteral("color:red;"));
+    label->setText(processPolicyValue(policy));
+    label->setIndent(50);
+    return label;
+}

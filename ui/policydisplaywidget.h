@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QScrollArea>
+
+class CPUCore;
+class CPUPolicy;
+class QFormLayout;
+class QLabel;
+
+// The read-only list of every cpufreq attribute of one core; writable values are shown in red.
+class PolicyDisplayWidget : public QScrollArea
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PolicyDisplayWidget)
+
+public:
+    explicit PolicyDisplayWidget(CPUCore &core, QWidget *parent = nullptr);
+
+    QSize sizeHint() const override;
+
+    // Re-reads the core and rewrites the shown values in place.
+    virtual void updateInfo();
+
+    // Frequencies in MHz, lists one item per line, everything else as the kernel wrote it.
+    static QString processPolicyValue(const CPUPolicy &policy);
+    QLabel *getInfoListPolicyValueWidget(const CPUPolicy &policy);
+
+private:
+    CPUCore &core;
+    QWidget *infoList;
+    QFormLayout *form;
+    QHash<QString, QLabel *> valueLabels; // the value labels of infoList, by attribute name
+};
