@@ -25,8 +25,10 @@ QString readModelName(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine());
+    // /proc/cpuinfo reports size 0, and atEnd() trusts the size: read up to the end of file instead.
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &raw : lines) {
+        const QString line = QString::fromUtf8(raw);
         if (!line.startsWith(QLatin1String("model name")))
             continue;
         // The name is the text between the first colon and the next one.
