@@ -50,7 +50,8 @@ OpenFile *openFile(fuse_file_info *fi)
 
 void *simInit(fuse_conn_info *, fuse_config *cfg)
 {
-    // Contents change behind the kernel's back, so nothing may come from the page cache.
+    // Contents change behind the kernel's back, so nothing may come from the page cache; and
+    // cpuinfo, sized 0 like every /proc file, would read empty through it.
     cfg->direct_io = 1;
     cfg->kernel_cache = 0;
     cfg->attr_timeout = 1.0;
@@ -124,8 +125,6 @@ int simOpen(const char *path, fuse_file_info *fi)
     const bool forWrite = mode == O_WRONLY || mode == O_RDWR;
     if (const int err = context().machine.open(path, forRead, forWrite))
         return -err;
-    fi->direct_io = 1;
-    fi->keep_cache = 0;
     fi->fh = static_cast<uint64_t>(reinterpret_cast<std::uintptr_t>(new OpenFile));
     return 0;
 }
