@@ -25,6 +25,8 @@ struct Rig
         : m(makeConfig(driver, cpus, std::move(model)), [this] { return ns; })
     {
     }
+    Rig(const Rig &) = delete; // the clock refers to this very object
+    Rig &operator=(const Rig &) = delete;
 
     static SimMachine::Config makeConfig(Driver driver, int cpus, std::string model)
     {

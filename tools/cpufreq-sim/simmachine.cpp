@@ -645,7 +645,9 @@ std::string SimMachine::cpuInfoText()
     // Two threads per core when the count allows it, as on the desktop parts named by default.
     const int cores = cfg.cpus % 2 == 0 ? cfg.cpus / 2 : cfg.cpus;
     char bogomips[32];
-    std::snprintf(bogomips, sizeof bogomips, "%.2f", 2.0 * baseFreq / 1000.0);
+    // Twice the nominal clock: the top P-state for acpi-cpufreq, the base frequency for the others.
+    const unsigned nominal = hasTable() ? cfg.maxKHz : baseFreq;
+    std::snprintf(bogomips, sizeof bogomips, "%.2f", 2.0 * nominal / 1000.0);
     std::string text;
     for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
         Policy &p = policies[static_cast<std::size_t>(cpu)];
