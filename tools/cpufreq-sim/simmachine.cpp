@@ -155,16 +155,16 @@ std::optional<int> numberAfter(const std::string &name, std::string_view prefix,
 
 std::vector<std::string> split(const std::string &path)
 {
-    std::vector<std::string> parts;
+    std::vector<std::string> components;
     std::size_t i = 0;
     while (i < path.size()) {
         const std::size_t slash = path.find('/', i);
         const std::size_t end = slash == std::string::npos ? path.size() : slash;
         if (end > i)
-            parts.push_back(path.substr(i, end - i));
+            components.push_back(path.substr(i, end - i));
         i = end + 1;
     }
-    return parts;
+    return components;
 }
 
 template<std::size_t N>
@@ -394,54 +394,54 @@ std::optional<unsigned> SimMachine::modeOf(const std::vector<Attribute> &attribu
 
 std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) const
 {
-    const std::vector<std::string> parts = split(path);
+    const std::vector<std::string> components = split(path);
     using L = Location;
-    if (parts.empty())
+    if (components.empty())
         return L{L::Root, -1, {}};
-    if (parts[0] == "cpuinfo")
-        return parts.size() == 1 ? std::optional<L>(L{L::CpuInfo, -1, {}}) : std::nullopt;
-    if (parts[0] != "cpu")
+    if (components[0] == "cpuinfo")
+        return components.size() == 1 ? std::optional<L>(L{L::CpuInfo, -1, {}}) : std::nullopt;
+    if (components[0] != "cpu")
         return std::nullopt;
-    if (parts.size() == 1)
+    if (components.size() == 1)
         return L{L::CpuDir, -1, {}};
 
-    const std::string &top = parts[1];
+    const std::string &top = components[1];
     if (contains(topFiles, top))
-        return parts.size() == 2 ? std::optional<L>(L{L::TopFile, -1, top}) : std::nullopt;
+        return components.size() == 2 ? std::optional<L>(L{L::TopFile, -1, top}) : std::nullopt;
     if (top == "cpuidle") {
-        if (parts.size() == 2)
+        if (components.size() == 2)
             return L{L::CpuidleDir, -1, {}};
-        if (parts.size() == 3 && contains(cpuidleFiles, parts[2]))
-            return L{L::CpuidleAttr, -1, parts[2]};
+        if (components.size() == 3 && contains(cpuidleFiles, components[2]))
+            return L{L::CpuidleAttr, -1, components[2]};
         return std::nullopt;
     }
     if (top == "cpufreq") {
-        if (parts.size() == 2)
+        if (components.size() == 2)
             return L{L::PolicyRoot, -1, {}};
-        const std::optional<int> cpu = numberAfter(parts[2], "policy", cfg.cpus);
+        const std::optional<int> cpu = numberAfter(components[2], "policy", cfg.cpus);
         if (!cpu)
             return std::nullopt;
-        if (parts.size() == 3)
+        if (components.size() == 3)
             return L{L::PolicyDir, *cpu, {}};
-        const std::string &name = parts[3];
-        if (parts.size() == 4 && modeOf(policyAttributes(), name))
+        const std::string &name = components[3];
+        if (components.size() == 4 && modeOf(policyAttributes(), name))
             return L{L::PolicyAttr, *cpu, name};
         if (hasTable() && name == "stats") {
-            if (parts.size() == 4)
+            if (components.size() == 4)
                 return L{L::StatsDir, *cpu, {}};
-            if (parts.size() == 5 && modeOf(statsAttributes(), parts[4]))
-                return L{L::StatsAttr, *cpu, parts[4]};
+            if (components.size() == 5 && modeOf(statsAttributes(), components[4]))
+                return L{L::StatsAttr, *cpu, components[4]};
         }
         return std::nullopt;
     }
     const std::optional<int> cpu = numberAfter(top, "cpu", cfg.cpus);
     if (!cpu)
         return std::nullopt;
-    if (parts.size() == 2)
+    if (components.size() == 2)
         return L{L::CoreDir, *cpu, {}};
-    if (parts.size() == 3 && parts[2] == "online" && *cpu != 0)
+    if (components.size() == 3 && components[2] == "online" && *cpu != 0)
         return L{L::CoreOnline, *cpu, {}};
-    if (parts.size() == 3 && parts[2] == "cpufreq")
+    if (components.size() == 3 && components[2] == "cpufreq")
         return L{L::CoreCpufreqLink, *cpu, {}};
     return std::nullopt;
 }
@@ -642,7 +642,7 @@ std::string SimMachine::cpuInfoText()
 {
     const Flavour &flavour = flavourOf(cfg.driver);
     const std::int64_t t = now();
-    // Two threads per core when the count allows it, as on the desktop parts named by default.
+    // Two threads per core when the count allows it, as on the desktop components named by default.
     const int cores = cfg.cpus % 2 == 0 ? cfg.cpus / 2 : cfg.cpus;
     char bogomips[32];
     // Twice the nominal clock: the top P-state for acpi-cpufreq, the base frequency for the others.
