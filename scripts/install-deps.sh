@@ -6,6 +6,7 @@ packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
     xvfb xauth xdotool
+    libfuse3-dev fuse3 pkg-config
 )
 
 missing=()
