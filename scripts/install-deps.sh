@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
+    libbenchmark-dev
 )
 
 missing=()
