@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ostream>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -32,6 +34,11 @@ void PairedTiming::report(benchmark::State &state)
     state.counters["ours_us"] = median(ours_) / 1000;
     state.counters["floor_us"] = median(floor_) / 1000;
     state.counters["ratio"] = median(ratios);
+}
+
+RatioSummary::RatioSummary()
+    : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular)
+{
 }
 
 void RatioSummary::setTarget(const std::string &benchmarkName, double maxRatio)

@@ -60,6 +60,8 @@ double median(std::vector<double> values);
 class RatioSummary : public benchmark::ConsoleReporter
 {
 public:
+    // Colours only on a terminal, so that saved output stays plain text.
+    RatioSummary();
     static void setTarget(const std::string &benchmarkName, double maxRatio);
 
     void ReportRuns(const std::vector<Run> &runs) override;
