@@ -210,7 +210,6 @@ void updateCores(benchmark::State &state, Files files, int cores)
             [&s] {
                 for (CPUCore &core : s.info->cores)
                     core.update();
-                benchmark::ClobberMemory();
             },
             [&s] {
                 for (const SyscallFloor &floor : s.floors)
