@@ -107,6 +107,8 @@ public:
             path = fallback.constData();
         }
     }
+    SubPath(const SubPath &) = delete; // path may point into this object
+    SubPath &operator=(const SubPath &) = delete;
     const char *c_str() const { return path; }
 
 private:
