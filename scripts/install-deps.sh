@@ -7,6 +7,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools
     xvfb xauth xdotool
     libfuse3-dev fuse3 pkg-config
+    libbenchmark-dev
 )
 
 missing=()
