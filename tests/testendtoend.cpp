@@ -74,16 +74,23 @@ void TestEndToEnd::initTestCase()
     QVERIFY(MountNamespace::bind(machine.cpuDir(), "/sys/devices/system/cpu"));
     QVERIFY(MountNamespace::bind(machine.cpuInfoPath(), "/proc/cpuinfo"));
 
-    // Xvfb picks a free display itself and reports it once it accepts connections.
-    xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-ac", "-nolisten", "tcp", "-nolisten", "local"});
-    QVERIFY2(xserver.waitForStarted(), "Xvfb does not start");
-    QElapsedTimer clock;
-    clock.start();
-    while (!xserver.canReadLine() && xserver.state() == QProcess::Running && clock.elapsed() < 30000)
-        xserver.waitForReadyRead(1000);
-    const QByteArray number = xserver.readLine().trimmed();
-    if (!number.isEmpty())
-        display = ":" + QString::fromLatin1(number);
+    // A display number of our own, away from the low ones that desktops and other tests use; an
+    // Xvfb that finds its number taken exits at once, and the next one is tried.
+    for (int n = 200 + ::getpid() % 400, tries = 0; display.isEmpty() && tries < 20; ++n, ++tries) {
+        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+            continue;
+        xserver.start("Xvfb", {QString(":%1").arg(n), "-displayfd", "1", "-screen", "0", "1280x800x24", "-ac",
+                               "-nolisten", "tcp"});
+        QVERIFY2(xserver.waitForStarted(), "Xvfb does not start");
+        QElapsedTimer clock;
+        clock.start();
+        while (!xserver.canReadLine() && xserver.state() == QProcess::Running && clock.elapsed() < 30000)
+            xserver.waitForReadyRead(1000);
+        if (xserver.canReadLine() && xserver.state() == QProcess::Running)
+            display = ":" + QString::fromLatin1(xserver.readLine().trimmed());
+        else
+            xserver.kill(), xserver.waitForFinished();
+    }
     QVERIFY2(!display.isEmpty(), "no free X display");
 }
 
