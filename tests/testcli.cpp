@@ -66,27 +66,17 @@ QStringList lines(const QString &text)
 
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return SysfsFixture::readFile(path);
 }
 
 void writeFile(const QString &path, const QByteArray &content)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
+    SysfsFixture::writePlainFile(path, content);
 }
 
-// Every file below the fixture's cpu directory with its trimmed content.
 QMap<QString, QByteArray> snapshot(const SysfsFixture &fx)
 {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(fx.cpuDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path, readFile(path).trimmed());
-    }
-    return files;
+    return fx.snapshot(true);
 }
 
 // Two cores as the profile tests know them: cpu0 without an online switch as an x86 boot CPU,

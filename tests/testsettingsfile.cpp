@@ -27,27 +27,17 @@ namespace
 {
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return SysfsFixture::readFile(path);
 }
 
 void writeFile(const QString &path, const QByteArray &content)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
+    SysfsFixture::writePlainFile(path, content);
 }
 
-// Every file below the fixture's cpu directory with its content, to see what a load touched.
 QMap<QString, QByteArray> snapshot(const SysfsFixture &fx)
 {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(fx.cpuDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path, readFile(path));
-    }
-    return files;
+    return fx.snapshot();
 }
 } // namespace
 

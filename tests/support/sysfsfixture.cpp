@@ -1,6 +1,7 @@
 #include "sysfsfixture.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -174,4 +175,29 @@ void SysfsFixture::writeFile(const QString &path, const QByteArray &content, mod
     check(file.write(content) == content.size(), path);
     file.close();
     check(::chmod(QFile::encodeName(path).constData(), mode) == 0, path);
+}
+
+QMap<QString, QByteArray> SysfsFixture::snapshot(bool trimmed) const
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(cpuDir(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QByteArray content = readFile(path);
+        files.insert(path, trimmed ? content.trimmed() : content);
+    }
+    return files;
+}
+
+QByteArray SysfsFixture::readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void SysfsFixture::writePlainFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), path);
+    check(file.write(content) == content.size(), path);
 }

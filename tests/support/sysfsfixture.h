@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -48,6 +49,14 @@ public:
     void writeCpuInfo(const QByteArray &content);
     // A cpuinfo file with one "model name" line per core, as x86 kernels write it.
     void writeCpuInfoForModel(const QString &model, int cores);
+
+    // Every file below the cpu directory with its content, to see what an operation touched; trimmed
+    // content ignores the line ends that the program never writes.
+    QMap<QString, QByteArray> snapshot(bool trimmed = false) const;
+
+    // Plain file helpers for settings files and the like; an unreadable file reads as empty.
+    static QByteArray readFile(const QString &path);
+    static void writePlainFile(const QString &path, const QByteArray &content);
 
 private:
     void writeFile(const QString &path, const QByteArray &content, mode_t mode) const;
