@@ -6,6 +6,8 @@ packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
 )
+# Checking the menu entry, metainfo and polkit action; building and checking the Debian package.
+packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
