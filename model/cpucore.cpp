@@ -20,31 +20,43 @@ bool isSpace(char c)
 // sysfs attributes are at most a page; the cap only guards against endless files.
 constexpr int maxValueSize = 1024 * 1024;
 
+// Text of a file as a QString. Attribute values are nearly always ASCII, which Latin-1 decoding
+// turns into the same string as UTF-8 decoding, only cheaper.
+QString decodeValue(const char *begin, const char *end)
+{
+    unsigned char bits = 0;
+    for (const char *c = begin; c < end; ++c) // no early exit, so that it vectorizes
+        bits |= static_cast<unsigned char>(*c);
+    if (bits & 0x80)
+        return QString::fromUtf8(begin, static_cast<int>(end - begin));
+    return QString::fromLatin1(begin, static_cast<int>(end - begin));
+}
+
 // Reads a whole file through fd. Attribute files are at most a page, so the common case fits the
-// stack buffer and is decoded without an intermediate copy.
+// stack buffer and is decoded without an intermediate copy. A read that returns less than asked
+// for has reached the end: sysfs hands out an attribute's whole text at once and regular files
+// only come up short at their end, so the extra read that would return 0 is not made.
 QString readValue(int fd)
 {
     char buf[4096];
     QByteArray big;
-    ssize_t total = 0;
+    ssize_t n;
     for (;;) {
-        ssize_t n = ::read(fd, buf + total, sizeof buf - static_cast<size_t>(total));
+        n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < static_cast<ssize_t>(sizeof buf))
             break;
-        total += n;
-        if (total == static_cast<ssize_t>(sizeof buf)) {
-            big.append(buf, static_cast<int>(total));
-            total = 0;
-            if (big.size() >= maxValueSize)
-                break;
+        big.append(buf, static_cast<int>(n));
+        if (big.size() >= maxValueSize) {
+            n = 0;
+            break;
         }
     }
     const char *begin = buf;
-    qsizetype size = total;
+    qsizetype size = n > 0 ? n : 0;
     if (!big.isEmpty()) {
-        big.append(buf, static_cast<int>(total));
+        big.append(buf, static_cast<int>(size));
         begin = big.constData();
         size = big.size();
     }
@@ -55,8 +67,62 @@ QString readValue(int fd)
         --end;
     if (const void *nul = std::memchr(begin, '\0', static_cast<size_t>(end - begin)))
         end = static_cast<const char *>(nul);
-    return QString::fromUtf8(begin, static_cast<int>(end - begin));
+    return decodeValue(begin, end);
 }
+
+// Characters that every locale encoding maps to the same character as Latin-1 does; NUL is not
+// one, so that it ends the scan in decodeName().
+struct PlainNameCharacters
+{
+    constexpr PlainNameCharacters()
+        : plain()
+    {
+        for (int c = 0; c < 256; ++c)
+            plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+                       || c == '-' || c == '.';
+    }
+    bool plain[256];
+};
+constexpr PlainNameCharacters plainNameCharacters;
+
+// Attribute names are plain identifiers and take the cheap Latin-1 path; anything else goes
+// through the locale as QFile::decodeName does.
+QString decodeName(const char *name)
+{
+    const char *c = name;
+    while (plainNameCharacters.plain[static_cast<unsigned char>(*c)])
+        ++c;
+    if (*c)
+        return QFile::decodeName(name);
+    return QString::fromLatin1(name, static_cast<int>(c - name));
+}
+
+// dirPath plus a short suffix as a C string, built without the heap for paths of usual length.
+class SubPath
+{
+public:
+    SubPath(const QByteArray &dir, const char *suffix)
+    {
+        const size_t dirLen = static_cast<size_t>(dir.size());
+        const size_t suffixLen = std::strlen(suffix);
+        if (dirLen + suffixLen < sizeof buf) {
+            std::memcpy(buf, dir.constData(), dirLen);
+            std::memcpy(buf + dirLen, suffix, suffixLen + 1);
+            path = buf;
+        } else {
+            fallback = dir + suffix;
+            path = fallback.constData();
+        }
+    }
+    SubPath(const SubPath &) = delete; // path may point into this object
+    SubPath &operator=(const SubPath &) = delete;
+    const char *c_str() const { return path; }
+
+private:
+    char buf[512];
+    QByteArray fallback;
+    const char *path;
+};
 
 // One write(2) of the whole text: sysfs reports a refused value from this very call. O_TRUNC is
 // what a shell redirection does; sysfs ignores it, plain files need it.
@@ -150,7 +216,7 @@ bool CPUCore::update()
     if (dirPath.isEmpty())
         return true;
 
-    const int onlineFd = ::open((dirPath + "/online").constData(), O_RDONLY | O_CLOEXEC);
+    const int onlineFd = ::open(SubPath(dirPath, "/online").c_str(), O_RDONLY | O_CLOEXEC);
     if (onlineFd >= 0) {
         enabled = readValue(onlineFd).toInt() != 0;
         ::close(onlineFd);
@@ -158,29 +224,41 @@ bool CPUCore::update()
 
     policies.clear();
 
-    DIR *listing = ::opendir((dirPath + "/cpufreq").constData());
-    if (!listing)
+    // The flags and the skipping of entries without an inode are those of opendir and readdir.
+    const int listingFd =
+        ::open(SubPath(dirPath, "/cpufreq").c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (listingFd < 0)
         return true;
-    const int listingFd = ::dirfd(listing);
-    while (const dirent *entry = ::readdir(listing)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        struct stat st;
-        if (::fstatat(listingFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        CPUPolicy policy;
-        policy.name = QFile::decodeName(entry->d_name);
-        policy.readable = st.st_mode & S_IRUSR;
-        policy.writable = st.st_mode & S_IWUSR;
-        const int fd = ::openat(listingFd, entry->d_name, O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            policy.value = readValue(fd);
-            ::close(fd);
+    // getdents64 into the stack rather than opendir: the 32 KiB buffer opendir allocates made
+    // malloc consolidate its free lists on every update.
+    alignas(dirent64) char entries[4096];
+    for (;;) {
+        const ssize_t n = ::getdents64(listingFd, entries, sizeof entries);
+        if (n <= 0)
+            break;
+        for (ssize_t offset = 0; offset < n;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(entries + offset);
+            offset += entry->d_reclen;
+            if (entry->d_ino == 0 || entry->d_name[0] == '.')
+                continue;
+            struct stat st;
+            if (::fstatat(listingFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            // The record is filled where it lies in the map: copying a finished one would cost
+            // atomic reference count updates for each of its strings.
+            QString name = decodeName(entry->d_name);
+            CPUPolicy &policy = *policies.insert(name, CPUPolicy());
+            policy.name = std::move(name);
+            policy.readable = st.st_mode & S_IRUSR;
+            policy.writable = st.st_mode & S_IWUSR;
+            const int fd = ::openat(listingFd, entry->d_name, O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                policy.value = readValue(fd);
+                ::close(fd);
+            }
         }
-        const QString key = policy.name;
-        policies.insert(key, std::move(policy));
     }
-    ::closedir(listing);
+    ::close(listingFd);
     return true;
 }
 

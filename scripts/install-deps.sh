@@ -5,6 +5,9 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
+    xvfb xauth xdotool
+    libfuse3-dev fuse3 pkg-config
+    libbenchmark-dev
 )
 # Checking the menu entry, metainfo and polkit action; building and checking the Debian package.
 packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file)

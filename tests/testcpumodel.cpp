@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "cpucore.h"
@@ -22,6 +23,9 @@ private slots:
     void emptyRecords();
     void indexAndCopyAccess();
     void onlyRegularFilesBecomeRecords();
+    void namesDecodeAsFileNames_data();
+    void namesDecodeAsFileNames();
+    void longListingIsReadWhole();
     void cpufreqBehindSymlink();
     void coreNumber_data();
     void coreNumber();
@@ -56,6 +60,7 @@ void TestCpuModel::readsValue_data()
     QTest::newRow("NUL ends the text") << QByteArray("abc\0def\n", 8) << "abc";
     QTest::newRow("NUL after trimming") << QByteArray("ab \0 x", 6) << "ab ";
     QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9\n") << QString::fromUtf8("caf\xc3\xa9");
+    QTest::newRow("exactly a page") << QByteArray(4096, 'y') << QString(4096, QLatin1Char('y'));
     QByteArray big(10000, 'x');
     big += '\n';
     QTest::newRow("larger than a page") << big << QString(10000, QLatin1Char('x'));
@@ -164,6 +169,50 @@ void TestCpuModel::onlyRegularFilesBecomeRecords()
     QVERIFY(bare.policies.isEmpty());
     QCOMPARE(bare.core_id(), short(1));
     QVERIFY(!bare.isEnabled());
+}
+
+void TestCpuModel::namesDecodeAsFileNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("identifier") << QByteArray("energy_performance_preference");
+    QTest::newRow("UTF-8") << QByteArray("fr\xc3\xa9quence");
+    QTest::newRow("space and punctuation") << QByteArray("a b~c\\d");
+}
+
+void TestCpuModel::namesDecodeAsFileNames()
+{
+    // A record is named as Qt names the file, whatever characters the name has.
+    QFETCH(QByteArray, name);
+    SysfsFixture fx;
+    fx.addCore(0);
+    const QByteArray path = QFile::encodeName(fx.coreDir(0)) + "/cpufreq/" + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "42\n", 3), ssize_t(3));
+    ::close(fd);
+
+    CPUCore core(QDir(fx.coreDir(0)));
+    const QString expected = QFile::decodeName(name);
+    QCOMPARE(core.policies.keys(), QStringList{expected});
+    QCOMPARE(core.policies.first().name, expected);
+    QCOMPARE(core.policies.first().value, QString("42"));
+}
+
+void TestCpuModel::longListingIsReadWhole()
+{
+    // Far more entries than one directory read returns: every one still becomes a record.
+    SysfsFixture fx;
+    fx.addCore(0);
+    const int count = 300;
+    auto name = [](int i) {
+        return QStringLiteral("attribute_with_a_rather_long_name_%1").arg(i, 3, 10, QLatin1Char('0'));
+    };
+    for (int i = 0; i < count; ++i)
+        fx.writeAttribute(0, name(i), QByteArray::number(i) + '\n');
+    CPUCore core(QDir(fx.coreDir(0)));
+    QCOMPARE(core.policies.size(), count);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(core.policies.value(name(i)).value, QString::number(i));
 }
 
 void TestCpuModel::cpufreqBehindSymlink()

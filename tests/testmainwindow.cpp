@@ -444,8 +444,10 @@ void TestMainWindow::renderWindow()
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QDir out(QStringLiteral(FREQDECK_RENDER_DIR));
         QVERIFY(window.grab().save(out.filePath("overview.png")));
-        auto *pages = window.findChild<QStackedLayout *>();
-        pages->setCurrentIndex(3);
+        for (SwitchButton *nav : window.findChildren<SwitchButton *>()) {
+            if (nav->parent() == &window)
+                nav->setCurrentIndex(3, true);
+        }
         QVERIFY(window.grab().save(out.filePath("corepage-window.png")));
     }
     qApp->setStyleSheet(QString());

@@ -23,6 +23,7 @@ int main(int argc, char **argv)
         std::abort();
     }
 
+    StartUp::quitOnTerminationSignals();
     StartUp::installStyleSheet(app);
     StartUp::installPalette();
     StartUp::installFont();

@@ -4,9 +4,23 @@
 #include <QFile>
 #include <QFont>
 #include <QPalette>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the event loop picks the byte up.
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &byte, 1);
+}
+
 int halfRoundedUp(int difference)
 {
     return difference / 2 + (difference % 2 > 0 ? 1 : 0);
@@ -54,4 +68,22 @@ QPoint StartUp::centredPosition(const QSize &window, const QSize &available)
 {
     return QPoint(halfRoundedUp(available.width() - window.width()),
                   halfRoundedUp(available.height() - window.height()));
+}
+
+void StartUp::quitOnTerminationSignals()
+{
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
 }

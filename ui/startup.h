@@ -17,6 +17,8 @@ bool refusesToStart(uid_t effectiveUser, const QString &applicationDirPath);
 bool installStyleSheet(QApplication &app, const QString &path = QStringLiteral(":/res/src/ui.qss"));
 void installPalette();
 void installFont();
+// Lets SIGTERM and SIGINT end the event loop normally, so the window closes as if the user closed it.
+void quitOnTerminationSignals();
 // The top-left corner that centres a window on the available area, rounding halves up.
 QPoint centredPosition(const QSize &window, const QSize &available);
 } // namespace StartUp

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, in build-bench) and runs every benchmark program, each ending
+# with its summary of ratios against the system-call floor. Arguments go to every program, for
+# example --benchmark_filter=Core. BENCH_REPETITIONS sets the repetitions (default 5).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DFREQDECK_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench -j"$(nproc)" --target benchmarks >/dev/null
+
+echo "machine: $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, kernel $(uname -r)"
+while read -r program; do
+    [ -n "$program" ] || continue
+    echo
+    echo "== $program"
+    "build-bench/bench/$program" --benchmark_repetitions="${BENCH_REPETITIONS:-5}" \
+        --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
+done < build-bench/bench/programs.txt

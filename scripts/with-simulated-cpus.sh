@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Runs a command on a simulated machine: inside a private mount namespace, the simulator's tree
+# stands in for /sys/devices/system/cpu and its cpuinfo for /proc/cpuinfo. The simulator is
+# stopped afterwards, also when the command fails. Needs root (the bind mounts do).
+#
+#   scripts/with-simulated-cpus.sh cat /sys/devices/system/cpu/cpu3/cpufreq/scaling_governor
+#   scripts/with-simulated-cpus.sh --driver intel_pstate --cpus 4 -- build/ui/freqdeck
+#
+# Simulator options, if any, come first and end with "--". The simulator is
+# $FREQDECK_CPUFREQ_SIM, else the one built in build-test/ or build/.
+# Exits with the command's status; 2 for wrong use, 1 when the simulator cannot start.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+
+sim_args=()
+if [ $# -gt 0 ] && [[ "$1" == -* ]]; then
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        sim_args+=("$1")
+        shift
+    done
+    if [ $# -eq 0 ]; then
+        echo "$0: simulator options must end with --" >&2
+        exit 2
+    fi
+    shift
+fi
+if [ $# -eq 0 ]; then
+    echo "usage: $0 [simulator options --] command [args...]" >&2
+    exit 2
+fi
+
+sim="${FREQDECK_CPUFREQ_SIM:-}"
+if [ -z "$sim" ]; then
+    for dir in build-test build; do
+        if [ -x "$root/$dir/tools/cpufreq-sim/freqdeck-cpufreq-sim" ]; then
+            sim="$root/$dir/tools/cpufreq-sim/freqdeck-cpufreq-sim"
+            break
+        fi
+    done
+fi
+if [ -z "$sim" ] || [ ! -x "$sim" ]; then
+    echo "$0: freqdeck-cpufreq-sim not found: build it (scripts/build.sh) or set FREQDECK_CPUFREQ_SIM" >&2
+    exit 2
+fi
+if [ "$(id -u)" -ne 0 ]; then
+    echo "$0: needs root for the bind mounts over /sys and /proc" >&2
+    exit 2
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/freqdeck-sim.XXXXXX")"
+mnt="$work/mnt"
+mkdir "$mnt"
+sim_pid=""
+
+cleanup() {
+    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
+        kill -TERM "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    # A simulator that died without unmounting leaves a dead mount behind.
+    if mountpoint -q "$mnt" 2>/dev/null; then
+        umount -l "$mnt" || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+"$sim" --foreground ${sim_args[@]+"${sim_args[@]}"} "$mnt" 2>"$work/sim.log" &
+sim_pid=$!
+
+# The mount point is empty until the file system is mounted: cpuinfo appearing means ready.
+for _ in $(seq 1 400); do
+    [ -e "$mnt/cpuinfo" ] && break
+    if ! kill -0 "$sim_pid" 2>/dev/null; then
+        break
+    fi
+    sleep 0.05
+done
+if [ ! -e "$mnt/cpuinfo" ]; then
+    echo "$0: the simulator did not come up:" >&2
+    cat "$work/sim.log" >&2
+    exit 1
+fi
+
+status=0
+unshare --mount --propagation private sh -c '
+    mnt=$1
+    shift
+    mount --bind "$mnt/cpu" /sys/devices/system/cpu && mount --bind "$mnt/cpuinfo" /proc/cpuinfo || exit 1
+    exec "$@"' sh "$mnt" "$@" || status=$?
+exit "$status"
