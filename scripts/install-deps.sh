@@ -9,6 +9,8 @@ packages=(
     libfuse3-dev fuse3 pkg-config
     libbenchmark-dev
 )
+# Checking the menu entry, metainfo and polkit action; building and checking the Debian package.
+packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -12,6 +13,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QApplication app(argc, argv);
+    // Tie the window to its menu entry and icon; the compiled-in logo where no icon is installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.freqdeck.Freqdeck"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("freqdeck"), QIcon(QStringLiteral(":/res/pic/cpulogo.png"))));
 
     if (StartUp::refusesToStart(::geteuid(), QCoreApplication::applicationDirPath())) {
         QMessageBox::critical(nullptr, QStringLiteral("Error"), QStringLiteral("Run it as root user"));

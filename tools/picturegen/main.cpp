@@ -1,6 +1,7 @@
 // Draws the pictures of the resource collection: the window background, the logo and the six
-// faces of the image switch. The output is committed under res/pic/, so a build never runs this;
-// see tools/README.md for how to regenerate.
+// faces of the image switch; on request also the application icon in the menu's sizes. The output
+// is committed under res/pic/ and res/icons/, so a build never runs this; see tools/README.md for
+// how to regenerate.
 
 #include <QDir>
 #include <QGuiApplication>
@@ -143,11 +144,19 @@ QImage background()
 
 // --- logo ------------------------------------------------------------------------------------
 
-QImage logo()
+// What changes between the logo and its smaller renderings as an icon.
+struct LogoDetail
 {
-    QImage img = transparentImage(800, 800);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
+    int pins = 7;           // a side
+    double pinWidth = 30, pitch = 60;
+    double wave = 14, waveGlow = 30;
+    double chirp = 1.6;     // how much the wave speeds up towards the right
+    bool dieGrid = true;
+};
+
+// Paints the logo in its own 800 x 800 units.
+void drawLogo(QPainter &p, const LogoDetail &detail = LogoDetail())
+{
     const QRectF body(150, 150, 500, 500);
 
     // Soft shadow under the chip.
@@ -158,8 +167,8 @@ QImage logo()
     }
 
     // Pins, seven a side.
-    const int pins = 7;
-    const double pinWidth = 30, pinLength = 96, pitch = 60;
+    const int pins = detail.pins;
+    const double pinWidth = detail.pinWidth, pinLength = 96, pitch = detail.pitch;
     const double first = 400 - pitch * (pins - 1) / 2.0 - pinWidth / 2;
     for (int side = 0; side < 4; ++side) {
         p.save();
@@ -216,7 +225,7 @@ QImage logo()
     dieClip.addRoundedRect(die.adjusted(3, 3, -3, -3), 27, 27);
     p.setClipPath(dieClip);
     p.setPen(QPen(withAlpha(accent, 30), 2));
-    for (int k = 1; k < 6; ++k) {
+    for (int k = 1; k < 6 && detail.dieGrid; ++k) {
         const double at = die.left() + k * die.width() / 6;
         p.drawLine(QPointF(at, die.top()), QPointF(at, die.bottom()));
         const double yat = die.top() + k * die.height() / 6;
@@ -228,7 +237,7 @@ QImage logo()
     const double left = die.left() + 30, right = die.right() - 30, mid = die.center().y();
     for (int s = 0; s <= 400; ++s) {
         const double t = s / 400.0;
-        const double phase = 2 * M_PI * (1.0 * t + 1.6 * t * t);
+        const double phase = 2 * M_PI * (1.0 * t + detail.chirp * t * t);
         const double y = mid - 78 * std::sin(phase);
         const QPointF pt(left + t * (right - left), y);
         if (s == 0)
@@ -237,15 +246,117 @@ QImage logo()
             wave.lineTo(pt);
     }
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(withAlpha(accent, 60), 30, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(withAlpha(accent, 60), detail.waveGlow, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(wave);
     QLinearGradient waveFill(left, 0, right, 0);
     waveFill.setColorAt(0.0, accent);
     waveFill.setColorAt(1.0, QColor(0xA8, 0xF0, 0xE0));
-    p.setPen(QPen(QBrush(waveFill), 14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(QBrush(waveFill), detail.wave, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(wave);
     p.restore();
+}
+
+QImage logo()
+{
+    QImage img = transparentImage(800, 800);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawLogo(p);
     return img;
+}
+
+// --- application icon ------------------------------------------------------------------------
+
+// From 48 pixels up the logo itself, cropped to the chip and its pins; below 128 pixels with
+// fewer, wider pins, no grid and a bolder, slower wave, which would otherwise be a pixel thin.
+QImage largeIcon(int size)
+{
+    LogoDetail detail;
+    if (size < 128) {
+        detail.pins = 5;
+        detail.pinWidth = 40;
+        detail.pitch = 80;
+        detail.wave = 30;
+        detail.waveGlow = 54;
+        detail.chirp = 0.7;
+        detail.dieGrid = false;
+    }
+    QImage img = transparentImage(size, size);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double from = 64, span = 800 - 2 * from;
+    p.scale(size / span, size / span);
+    p.translate(-from, -from);
+    drawLogo(p, detail);
+    return img;
+}
+
+// Below 48 pixels the logo's pins, rim, grid and chirp turn to mush. This redraws the chip on the
+// pixel grid: fewer and wider pins, a plain package, and one bold wave; the die's teal edge only
+// where there is room for it.
+QImage smallIcon(int size)
+{
+    struct Layout
+    {
+        int pinLength, pins, pinWidth, pitch;
+        bool die;
+    };
+    const Layout l = size <= 16 ? Layout{2, 3, 2, 4, false}
+                   : size <= 24 ? Layout{3, 4, 2, 4, true}
+                                : Layout{4, 5, 2, 4, true};
+    QImage img = transparentImage(size, size);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    const int first = (size - ((l.pins - 1) * l.pitch + l.pinWidth)) / 2;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xC9, 0xD3, 0xDA));
+    for (int i = 0; i < l.pins; ++i) {
+        const int at = first + i * l.pitch;
+        p.drawRect(at, 0, l.pinWidth, size);  // top and bottom pins in one go;
+        p.drawRect(0, at, size, l.pinWidth);  // the package covers their middle
+    }
+
+    const QRectF body(l.pinLength + 0.5, l.pinLength + 0.5, size - 2 * l.pinLength - 1, size - 2 * l.pinLength - 1);
+    QLinearGradient package(body.topLeft(), body.bottomRight());
+    package.setColorAt(0.0, QColor(0x22, 0x4A, 0x6E));
+    package.setColorAt(1.0, QColor(0x0D, 0x20, 0x35));
+    p.setPen(QPen(QColor(0x0A, 0x18, 0x28), 1));
+    p.setBrush(package);
+    const double radius = size / 8.0;
+    p.drawRoundedRect(body, radius, radius);
+
+    QRectF waveArea = body.adjusted(2, 2, -2, -2);
+    if (l.die) {
+        const double inset = size / 8.0;
+        const QRectF die = body.adjusted(inset, inset, -inset, -inset);
+        p.setPen(QPen(accent, size / 24.0 + 0.5));
+        p.setBrush(QColor(0x0A, 0x1C, 0x2E));
+        p.drawRoundedRect(die, radius / 2, radius / 2);
+        waveArea = die.adjusted(1.5, 1.5, -1.5, -1.5);
+    }
+
+    // One and a quarter periods: enough to read as a wave, few enough to stay apart.
+    QPainterPath wave;
+    const double amplitude = waveArea.height() * 0.3;
+    for (int s = 0; s <= 100; ++s) {
+        const double t = s / 100.0;
+        const QPointF pt(waveArea.left() + t * waveArea.width(),
+                         waveArea.center().y() - amplitude * std::sin(2 * M_PI * 1.25 * t));
+        if (s == 0)
+            wave.moveTo(pt);
+        else
+            wave.lineTo(pt);
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0x5C, 0xF0, 0xD2), size / 10.0 + 0.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(wave);
+    return img;
+}
+
+QImage icon(int size)
+{
+    return size < 48 ? smallIcon(size) : largeIcon(size);
 }
 
 // --- image switch faces ----------------------------------------------------------------------
@@ -349,8 +460,8 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        QTextStream(stderr) << "usage: " << args.value(0) << " OUTPUT_DIRECTORY\n";
+    if (args.size() != 2 && args.size() != 3) {
+        QTextStream(stderr) << "usage: " << args.value(0) << " OUTPUT_DIRECTORY [ICON_DIRECTORY]\n";
         return 2;
     }
     const QDir out(args.at(1));
@@ -372,5 +483,12 @@ int main(int argc, char **argv)
     ok &= save(pill(style2, false), out, QStringLiteral("btncheckoff2.png"), "PNG");
     ok &= save(box(true), out, QStringLiteral("btncheckon3.png"), "PNG");
     ok &= save(box(false), out, QStringLiteral("btncheckoff3.png"), "PNG");
+
+    // The application icon, one file per size of the hicolor theme.
+    if (args.size() == 3) {
+        const QDir icons(args.at(2));
+        for (int size : {16, 24, 32, 48, 64, 128, 256})
+            ok &= save(icon(size), icons, QStringLiteral("freqdeck-%1.png").arg(size), "PNG");
+    }
     return ok ? 0 : 1;
 }

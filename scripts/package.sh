@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian package in its own build directory (default: build-deb), configured for /usr
+# without the tests, and prints the path of the .deb. The units go to /lib/systemd/system, where
+# Debian 12 packages keep them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+builddir=${1:-build-deb}
+cmake -S . -B "$builddir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DFREQDECK_SYSTEMD_UNITDIR=/lib/systemd/system -DFREQDECK_BUILD_TESTS=OFF >/dev/null
+cmake --build "$builddir" -j"$(nproc)" --target freqdeck freqdeck-cli >/dev/null
+rm -f "$builddir"/freqdeck_*.deb
+(cd "$builddir" && cpack -G DEB >/dev/null)
+ls "$(cd "$builddir" && pwd)"/freqdeck_*.deb

@@ -1,0 +1,42 @@
+# The Debian package, built with `cpack -G DEB` in a build configured with
+# -DCMAKE_INSTALL_PREFIX=/usr (scripts/package.sh does both).
+
+set(FREQDECK_PACKAGE_MAINTAINER "freqdeck developers <freqdeck@example.org>" CACHE STRING
+    "Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME freqdeck)
+set(CPACK_PACKAGE_VENDOR freqdeck)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "show and change CPU frequency scaling settings")
+# Kept to lines of at most 80 characters, as the control file wants them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "freqdeck shows the frequency-scaling settings of every logical CPU through the"
+    "kernel's cpufreq interface and lets an administrator change them: governor,"
+    "frequency limits, the online switch and every other writable attribute, six"
+    "one-click profiles for all cores, and saving and loading all writable settings"
+    "as a JSON file."
+    ""
+    "The window starts from the application menu and asks for an administrator"
+    "password through polkit. freqdeck-cli does the same from scripts, and two"
+    "systemd units restore a saved settings file at boot and after resume.")
+# The paths baked into the units and the launcher are those of the configured prefix.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The window and the polkit action have absolute destinations; DESTDIR keeps them in the package.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpackchecks.cmake)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FREQDECK_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Qt and the C++ runtime, as dpkg-shlibdeps finds them in the binaries.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Only the menu entry needs pkexec: root, freqdeck-cli and the units work without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec | policykit-1")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/prerm ${CMAKE_CURRENT_LIST_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

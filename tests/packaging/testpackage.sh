@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds the Debian package with scripts/package.sh and checks what a user would get from it: the
+# control fields, the file list with owners and modes, that the pieces point at each other (menu
+# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), and
+# that the packaged freqdeck-cli runs.
+# usage: testpackage.sh SOURCE_DIR WORK_DIR VERSION
+set -uo pipefail
+source_dir=$1 work=$2 version=$3
+
+for tool in dpkg-deb dpkg-shlibdeps file xmllint; do
+    command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+deb=$("$source_dir/scripts/package.sh" "$work/build") || { echo "FAIL: scripts/package.sh"; exit 1; }
+echo "package: $deb"
+
+# --- control fields ---
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = freqdeck ] || fail "Package is '$(field Package)'"
+[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', not $version"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
+[[ "$(field Section)" =~ ^(admin|utils)$ ]] || fail "Section is '$(field Section)'"
+[[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
+[ -n "$(field Description)" ] || fail "no Description"
+depends=$(field Depends)
+# The names alone, one a line: "a (>= 1), b | c" gives a, b and c.
+depends_names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
+for lib in libqt5core5a libqt5gui5 libqt5widgets5 libstdc++6 libc6; do
+    grep -qxF "$lib" <<<"$depends_names" || fail "Depends lacks $lib: $depends"
+done
+[[ "$(field Recommends)$depends" == *pkexec* ]] || fail "neither Depends nor Recommends names pkexec"
+
+# --- file list: path, mode, owner ---
+listing=$(dpkg-deb -c "$deb" | awk '{ sub(/^\.\//, "", $6); print $1, $2, "/" $6 }')
+entry() { awk -v p="$1" '$3 == p' <<<"$listing"; }
+window=/opt/freqdeck/bin/freqdeck
+executables=("$window" /usr/bin/freqdeck /usr/bin/freqdeck-cli)
+data=(/usr/share/applications/org.freqdeck.Freqdeck.desktop
+      /usr/share/metainfo/org.freqdeck.Freqdeck.metainfo.xml
+      /usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy
+      /lib/systemd/system/freqdeck-restore.service
+      /lib/systemd/system/freqdeck-restore-resume.service)
+sizes=(16 24 32 48 64 128 256)
+for size in "${sizes[@]}"; do
+    data+=("/usr/share/icons/hicolor/${size}x${size}/apps/freqdeck.png")
+done
+for path in "${executables[@]}"; do
+    # Exactly rwxr-xr-x: above all never set-user-ID, which Qt refuses and which would hand root
+    # to anyone who can start it.
+    [ "$(entry "$path" | cut -d' ' -f1,2)" = "-rwxr-xr-x root/root" ] ||
+        fail "$path: '$(entry "$path")', wanted -rwxr-xr-x root/root"
+done
+for path in "${data[@]}"; do
+    [ "$(entry "$path" | cut -d' ' -f1,2)" = "-rw-r--r-- root/root" ] ||
+        fail "$path: '$(entry "$path")', wanted -rw-r--r-- root/root"
+done
+special=$(awk '$1 ~ /[sStT]/' <<<"$listing")
+[ -z "$special" ] || fail "set-ID or sticky entries: $special"
+strays=$(awk '$3 ~ /^\/(usr\/local|home|root|tmp|work)\//' <<<"$listing")
+[ -z "$strays" ] || fail "files outside system paths: $strays"
+others=$(awk '$2 != "root/root"' <<<"$listing")
+[ -z "$others" ] || fail "not owned by root: $others"
+
+# --- the pieces point at each other ---
+tree="$work/tree"
+rm -rf "$tree" "$work/control"
+dpkg-deb -x "$deb" "$tree" && dpkg-deb -e "$deb" "$work/control" || { echo "FAIL: cannot unpack"; exit 1; }
+
+policy="$tree/usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy"
+exec_path=$(xmllint --nonet --xpath "string(//annotate[@key='org.freedesktop.policykit.exec.path'])" "$policy")
+[ "$exec_path" = "$window" ] || fail "the polkit action is for '$exec_path', not $window"
+[[ "$(file -b "$tree$window")" == *ELF*executable* ]] || fail "$window is not an executable: $(file -b "$tree$window")"
+# pkexec matches the action by the exact path the launcher hands it.
+grep -qx "program='$window'" "$tree/usr/bin/freqdeck" || fail "the launcher does not start $window"
+
+desktop="$tree/usr/share/applications/org.freqdeck.Freqdeck.desktop"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$tree/usr/bin/${exec_line%% *}" ] || fail "the menu entry runs '$exec_line', which the package has not in /usr/bin"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+for size in "${sizes[@]}"; do
+    png="$tree/usr/share/icons/hicolor/${size}x${size}/apps/$icon.png"
+    [[ "$(file -b "$png" 2>&1)" == "PNG image data, $size x $size, 8-bit/color RGBA"* ]] ||
+        fail "icon $icon at $size: $(file -b "$png" 2>&1)"
+done
+
+metainfo="$tree/usr/share/metainfo/org.freqdeck.Freqdeck.metainfo.xml"
+component=$(xmllint --nonet --xpath "string(/component/id)" "$metainfo")
+[ "$component.metainfo.xml" = "$(basename "$metainfo")" ] || fail "metainfo of '$component' in $(basename "$metainfo")"
+launchable=$(xmllint --nonet --xpath "string(/component/launchable[@type='desktop-id'])" "$metainfo")
+[ -f "$tree/usr/share/applications/$launchable" ] || fail "the metainfo launches '$launchable', which is not packaged"
+
+for unit in "$tree"/lib/systemd/system/*.service; do
+    for program in $(sed -n 's/^ExecStart=\([^ ]*\).*/\1/p' "$unit"); do
+        [ -x "$tree$program" ] || fail "$(basename "$unit") starts $program, which is not packaged"
+    done
+done
+
+for script in postinst prerm postrm; do
+    [ -x "$work/control/$script" ] && sh -n "$work/control/$script" || fail "maintainer script $script"
+done
+
+# The stripped, packaged companion still runs.
+got=$("$tree/usr/bin/freqdeck-cli" --version 2>&1)
+[[ "$got" == *"$version"* ]] || fail "packaged freqdeck-cli --version said: $got"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "package: contents, fields and cross-references as expected"
