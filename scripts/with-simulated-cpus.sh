@@ -10,7 +10,8 @@
 #
 # Simulator options, if any, come first and end with "--". The simulator is
 # $FREQDECK_CPUFREQ_SIM, else the one built in build-test/ or build/.
-# Exits with the command's status; 2 for wrong use, 1 when the simulator cannot start.
+# Exits with the command's status; 2 for wrong use or a user who cannot set it up, 1 when the
+# simulator cannot start.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"

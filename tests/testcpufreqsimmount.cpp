@@ -345,7 +345,7 @@ void TestCpufreqSimMount::sigtermStopsAndUnmounts()
 void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
 {
     if (::geteuid() != 0)
-        QSKIP("the script bind-mounts over /sys and /proc, which needs root");
+        QSKIP("run here as root; test_demorun runs the script as a user");
     struct Result
     {
         int code = -1;

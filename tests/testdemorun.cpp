@@ -59,7 +59,8 @@ echo "driver: $(cat $cpu/cpu1/cpufreq/scaling_driver 2>/dev/null)"
 echo "cpus: $(grep -c '^processor' /proc/cpuinfo)"
 echo "model: $(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: //')"
 echo "uid: $(id -u)"
-echo powersave 2>/dev/null >$cpu/cpu1/cpufreq/scaling_governor && echo "governor: $(cat $cpu/cpu1/cpufreq/scaling_governor)"
+echo powersave 2>/dev/null >$cpu/cpu1/cpufreq/scaling_governor &&
+    echo "governor: $(cat $cpu/cpu1/cpufreq/scaling_governor)"
 echo "environment: $(env | grep -c '^FREQDECK_')"
 printf 'args:'; printf ' <%s>' "$@"; echo
 exit 7
