@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Runs a command on a simulated machine: inside a private mount namespace, the simulator's tree
 # stands in for /sys/devices/system/cpu and its cpuinfo for /proc/cpuinfo. The simulator is
-# stopped afterwards, also when the command fails. Needs root (the bind mounts do).
+# stopped afterwards, also when the command fails. Root gets a mount namespace of its own; a user
+# gets one inside a user namespace, where the command runs as root of that namespace, and needs
+# read and write access to /dev/fuse and fusermount3 to mount the simulator.
 #
 #   scripts/with-simulated-cpus.sh cat /sys/devices/system/cpu/cpu3/cpufreq/scaling_governor
 #   scripts/with-simulated-cpus.sh --driver intel_pstate --cpus 4 -- build/ui/freqdeck
 #
 # Simulator options, if any, come first and end with "--". The simulator is
 # $FREQDECK_CPUFREQ_SIM, else the one built in build-test/ or build/.
-# Exits with the command's status; 2 for wrong use, 1 when the simulator cannot start.
+# Exits with the command's status; 2 for wrong use or a user who cannot set it up, 1 when the
+# simulator cannot start.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -43,9 +46,22 @@ if [ -z "$sim" ] || [ ! -x "$sim" ]; then
     echo "$0: freqdeck-cpufreq-sim not found: build it (scripts/build.sh) or set FREQDECK_CPUFREQ_SIM" >&2
     exit 2
 fi
-if [ "$(id -u)" -ne 0 ]; then
-    echo "$0: needs root for the bind mounts over /sys and /proc" >&2
-    exit 2
+if [ "$(id -u)" -eq 0 ]; then
+    enter=(unshare --mount --propagation private)
+else
+    if [ ! -r /dev/fuse ] || [ ! -w /dev/fuse ]; then
+        echo "$0: /dev/fuse is not open to $(id -un), so only root can mount the simulator" >&2
+        exit 2
+    fi
+    if ! command -v fusermount3 >/dev/null; then
+        echo "$0: fusermount3 is missing (package fuse3), so only root can mount the simulator" >&2
+        exit 2
+    fi
+    if ! unshare --user --map-root-user --mount true 2>/dev/null; then
+        echo "$0: user namespaces are not open to $(id -un), so only root can bind-mount over /sys and /proc" >&2
+        exit 2
+    fi
+    enter=(unshare --user --map-root-user --mount --propagation private)
 fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/freqdeck-sim.XXXXXX")"
@@ -60,7 +76,11 @@ cleanup() {
     fi
     # A simulator that died without unmounting leaves a dead mount behind.
     if mountpoint -q "$mnt" 2>/dev/null; then
-        umount -l "$mnt" || true
+        if [ "$(id -u)" -eq 0 ]; then
+            umount -l "$mnt" || true
+        else
+            fusermount3 -u -z "$mnt" || true
+        fi
     fi
     rm -rf "$work"
 }
@@ -80,13 +100,12 @@ for _ in $(seq 1 400); do
     sleep 0.05
 done
 if [ ! -e "$mnt/cpuinfo" ]; then
-    echo "$0: the simulator did not come up:" >&2
-    cat "$work/sim.log" >&2
+    echo "$0: the simulator did not come up: $(tr '\n' ' ' <"$work/sim.log")" >&2
     exit 1
 fi
 
 status=0
-unshare --mount --propagation private sh -c '
+"${enter[@]}" sh -c '
     mnt=$1
     shift
     mount --bind "$mnt/cpu" /sys/devices/system/cpu && mount --bind "$mnt/cpuinfo" /proc/cpuinfo || exit 1

@@ -3,43 +3,21 @@
 #include <QProcess>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "cpucore.h"
 #include "cpuinfo.h"
+#include "mountedsim.h"
 #include "mountnamespace.h"
 
 namespace
 {
 
 const QString simulatorPath = QStringLiteral(FREQDECK_CPUFREQ_SIM);
-
-bool isMountPoint(const QString &path)
-{
-    QFile mountinfo(QStringLiteral("/proc/self/mountinfo"));
-    if (!mountinfo.open(QIODevice::ReadOnly))
-        return false;
-    // Read whole: /proc files report size 0, so line-by-line reading until atEnd() sees nothing.
-    for (const QByteArray &line : mountinfo.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4 && QString::fromLocal8Bit(fields[4]) == path)
-            return true;
-    }
-    return false;
-}
-
-bool anySimulatorMounted()
-{
-    QFile mountinfo(QStringLiteral("/proc/self/mountinfo"));
-    return mountinfo.open(QIODevice::ReadOnly) && mountinfo.readAll().contains("freqdeck-cpufreq-sim");
-}
 
 QByteArray readAll(const QString &path, int *error = nullptr)
 {
@@ -74,123 +52,6 @@ int writeOnce(const QString &path, const QByteArray &text, ssize_t *written = nu
     return err ? err : (closed == 0 ? 0 : errno);
 }
 
-// The simulator running in the foreground on a fresh temporary mount point. Whatever happens to
-// the test, the destructor stops it and leaves nothing mounted; should the test process die, the
-// parent-death signal stops the simulator, which unmounts.
-class MountedSim
-{
-public:
-    explicit MountedSim(QStringList args = {})
-        : args(std::move(args))
-    {
-    }
-    MountedSim(const MountedSim &) = delete;
-    MountedSim &operator=(const MountedSim &) = delete;
-
-    ~MountedSim()
-    {
-        if (child > 0)
-            stop();
-        if (isMountPoint(mnt()))
-            ::umount2(QFile::encodeName(mnt()).constData(), MNT_DETACH);
-    }
-
-    QString root() const { return dir.path(); }
-    QString mnt() const { return dir.path() + QStringLiteral("/mnt"); }
-    QString cpu() const { return mnt() + QStringLiteral("/cpu"); }
-    QString policy(int cpu, const QString &name) const
-    {
-        return this->cpu() + QStringLiteral("/cpufreq/policy%1/%2").arg(cpu).arg(name);
-    }
-    pid_t pid() const { return child; }
-    QString log() const
-    {
-        QFile file(dir.path() + QStringLiteral("/sim.log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    }
-
-    // Starts and waits until the tree is there; false with the reason otherwise.
-    bool start(QString *why)
-    {
-        if (!dir.isValid() || !QDir(dir.path()).mkdir(QStringLiteral("mnt"))) {
-            *why = QStringLiteral("no temporary mount point");
-            return false;
-        }
-        QList<QByteArray> argBytes{QFile::encodeName(simulatorPath), "--foreground"};
-        for (const QString &a : qAsConst(args))
-            argBytes << a.toLocal8Bit();
-        argBytes << QFile::encodeName(mnt());
-        std::vector<char *> argv;
-        for (QByteArray &a : argBytes)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const QByteArray logPath = QFile::encodeName(dir.path() + QStringLiteral("/sim.log"));
-        const pid_t parent = ::getpid();
-
-        child = ::fork();
-        if (child < 0) {
-            *why = QStringLiteral("fork: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        if (child == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (::getppid() != parent)
-                ::_exit(126);
-            const int log = ::open(logPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (log >= 0) {
-                ::dup2(log, STDOUT_FILENO);
-                ::dup2(log, STDERR_FILENO);
-            }
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-
-        // Bounded only so that a broken simulator fails the test instead of hanging it.
-        QDeadlineTimer deadline(30000);
-        while (!deadline.hasExpired()) {
-            if (QFileInfo::exists(mnt() + QStringLiteral("/cpuinfo")))
-                return true;
-            int status = 0;
-            if (::waitpid(child, &status, WNOHANG) == child) {
-                child = -1;
-                *why = QStringLiteral("the simulator stopped before it was ready (status %1): %2")
-                           .arg(status)
-                           .arg(log());
-                return false;
-            }
-            QThread::msleep(20);
-        }
-        *why = QStringLiteral("the simulator did not become ready: %1").arg(log());
-        return false;
-    }
-
-    // SIGTERM, then the exit status as waitpid gives it; -1 if it had to be killed.
-    int stop()
-    {
-        if (child <= 0)
-            return -1;
-        ::kill(child, SIGTERM);
-        QDeadlineTimer deadline(30000);
-        int status = 0;
-        while (!deadline.hasExpired()) {
-            if (::waitpid(child, &status, WNOHANG) == child) {
-                child = -1;
-                return status;
-            }
-            QThread::msleep(20);
-        }
-        ::kill(child, SIGKILL);
-        ::waitpid(child, &status, 0);
-        child = -1;
-        return -1;
-    }
-
-private:
-    QStringList args;
-    QTemporaryDir dir;
-    pid_t child = -1;
-};
-
 } // namespace
 
 // The simulator mounted through FUSE, checked with real system calls and with the CPU model.
@@ -219,19 +80,14 @@ private slots:
 
 void TestCpufreqSimMount::initTestCase()
 {
-    if (simulatorPath.isEmpty() || !QFileInfo(simulatorPath).isExecutable())
-        QSKIP("freqdeck-cpufreq-sim was not built: libfuse3 (pkg-config fuse3) is missing");
-    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        QSKIP(qPrintable(QStringLiteral("/dev/fuse is not usable here: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))));
-    ::close(fd);
-    if (::geteuid() != 0 && QStandardPaths::findExecutable(QStringLiteral("fusermount3")).isEmpty())
-        QSKIP("not root and no fusermount3: FUSE cannot be mounted");
+    const QString unavailable = MountedSim::unavailableReason(simulatorPath);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
 }
 
 void TestCpufreqSimMount::treeListsWithModes()
 {
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     const QStringList top = QDir(sim.cpu()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     for (const char *name : {"cpu0", "cpu7", "cpufreq", "cpuidle", "online", "offline", "possible", "present",
@@ -281,7 +137,7 @@ void TestCpufreqSimMount::treeListsWithModes()
 
 void TestCpufreqSimMount::writeReportsRefusalInTheCall()
 {
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     const QString governor = sim.policy(2, "scaling_governor");
     const int fd = ::open(QFile::encodeName(governor).constData(), O_WRONLY | O_CLOEXEC);
@@ -323,7 +179,7 @@ void TestCpufreqSimMount::writeReportsRefusalInTheCall()
 
 void TestCpufreqSimMount::truncatingOpensAndRedirection()
 {
-    MountedSim sim({QStringLiteral("--driver"), QStringLiteral("intel_pstate")});
+    MountedSim sim(simulatorPath, {QStringLiteral("--driver"), QStringLiteral("intel_pstate")});
     START_SIM(sim);
     const QString epp = sim.policy(1, "energy_performance_preference");
     QCOMPARE(writeOnce(epp, "power"), 0);
@@ -348,7 +204,7 @@ void TestCpufreqSimMount::truncatingOpensAndRedirection()
 
 void TestCpufreqSimMount::offlineAttributesAreBusy()
 {
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     QCOMPARE(writeOnce(sim.cpu() + "/cpu5/online", "0\n"), 0);
     QCOMPARE(readAll(sim.cpu() + "/cpu5/online"), QByteArray("0\n"));
@@ -371,7 +227,7 @@ void TestCpufreqSimMount::offlineAttributesAreBusy()
 
 void TestCpufreqSimMount::readsInPieces()
 {
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     const QString path = sim.policy(0, "scaling_available_frequencies");
     const QByteArray whole = readAll(path);
@@ -409,7 +265,7 @@ void TestCpufreqSimMount::otherUsersSeeSysfsModes()
 {
     if (::geteuid() != 0)
         QSKIP("needs root to act as another user");
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     // The temporary directory is private to its owner; the way to the mount must be open.
     QCOMPARE(::chmod(QFile::encodeName(sim.root()).constData(), 0755), 0);
@@ -446,7 +302,7 @@ void TestCpufreqSimMount::otherUsersSeeSysfsModes()
 void TestCpufreqSimMount::modelReadsTheSimulator()
 {
     const QString model = QStringLiteral("Simulated Test CPU @ 2.00GHz");
-    MountedSim sim({QStringLiteral("--model"), model});
+    MountedSim sim(simulatorPath, {QStringLiteral("--model"), model});
     START_SIM(sim);
     CPUInfo info(sim.cpu(), sim.mnt() + QStringLiteral("/cpuinfo"));
     QCOMPARE(info.cores.size(), size_t(8));
@@ -477,7 +333,7 @@ void TestCpufreqSimMount::modelReadsTheSimulator()
 
 void TestCpufreqSimMount::sigtermStopsAndUnmounts()
 {
-    MountedSim sim;
+    MountedSim sim(simulatorPath);
     START_SIM(sim);
     QVERIFY(isMountPoint(sim.mnt()));
     const int status = sim.stop();
@@ -489,7 +345,7 @@ void TestCpufreqSimMount::sigtermStopsAndUnmounts()
 void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
 {
     if (::geteuid() != 0)
-        QSKIP("the script bind-mounts over /sys and /proc, which needs root");
+        QSKIP("run here as root; test_demorun runs the script as a user");
     struct Result
     {
         int code = -1;

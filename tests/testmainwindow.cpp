@@ -31,6 +31,7 @@ private slots:
     void saveNames();
     void failedSaveAndLoadWarn();
     void loadThroughTheDialog();
+    void loadShowsTheProfileInForce();
 
     void navigation();
     void timerRefreshesOnlyVisiblePage();
@@ -266,6 +267,33 @@ void TestMainWindow::loadThroughTheDialog()
     QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
     QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
     QVERIFY(overview(page).contains("scaling_cur_freq = 7654321"));
+}
+
+void TestMainWindow::loadShowsTheProfileInForce()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    info.setPredefinedGoverns(GOVERN_POWERSAVE);
+    const QString saved = fx.root() + "/powersave.json";
+    QVERIFY(info.dump(saved));
+    MainPage page(info);
+    page.resize(1100, 500);
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(GOVERN_PERFORMANCE));
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("performance"));
+
+    answerNextDialog<QFileDialog>([saved](QFileDialog *dialog) {
+        dialog->selectFile(saved);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
+    QCOMPARE(selector(page)->currentText(), QString("Powersave"));
+
+    // Performance is no longer the current segment, so picking it applies it again.
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(GOVERN_PERFORMANCE));
+    QCOMPARE(fx.readAttribute(1, "scaling_governor"), QByteArray("performance"));
+    QCOMPARE(fx.readAttribute(1, "scaling_max_freq"), QByteArray("3400000"));
 }
 
 void TestMainWindow::navigation()

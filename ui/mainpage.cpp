@@ -134,6 +134,9 @@ void MainPage::askAndLoad()
     if (!fileName.isEmpty())
         loadSettingsFrom(fileName);
     updateInfo();
+    // The selector must not keep claiming the profile the file replaced: picking that profile
+    // again would apply nothing.
+    updateGovern();
 }
 
 void MainPage::askAndSave()

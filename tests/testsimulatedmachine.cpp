@@ -1,0 +1,477 @@
+#include <QtTest>
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStackedLayout>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "cpuinfo.h"
+#include "displaycorepage.h"
+#include "imageswitch.h"
+#include "mainpage.h"
+#include "mainwindow.h"
+#include "mountedsim.h"
+#include "mountnamespace.h"
+#include "policydisplaywidget.h"
+#include "policyeditorwidget.h"
+#include "switchbutton.h"
+
+// The window on a simulated machine, used as a person would: clicks on the profile selector, the
+// navigation, the online switch and the buttons, typing into the editors, answering the file
+// dialogs. What happened is read from the simulator's files and from what the window shows.
+class TestSimulatedMachine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void powersaveFromTheOverview();
+    void coreOffAndOnFromItsPage();
+    void refusedPreferenceIsReported_data();
+    void refusedPreferenceIsReported();
+    void savedSettingsComeBack();
+};
+
+namespace
+{
+const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
+const int cpus = 8;
+
+#define START_SIM(sim)                                                                                                 \
+    do {                                                                                                               \
+        QString why;                                                                                                   \
+        QVERIFY2((sim).start(&why), qPrintable(why));                                                                  \
+    } while (false)
+
+// The whole text of a file as read(2) gives it; the errno of a failed open or read, or 0.
+QByteArray readFile(const QString &path, int *error = nullptr)
+{
+    QByteArray text;
+    int err = 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+    } else {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0)
+            text.append(buf, static_cast<int>(n));
+        if (n < 0)
+            err = errno;
+        ::close(fd);
+    }
+    if (error)
+        *error = err;
+    return text;
+}
+
+// The settings of every simulated CPU as the kernel's files give them.
+struct CpuState
+{
+    QByteArray online, governor, minFreq, maxFreq;
+    bool operator==(const CpuState &o) const
+    {
+        return online == o.online && governor == o.governor && minFreq == o.minFreq && maxFreq == o.maxFreq;
+    }
+};
+QList<CpuState> machineState(const MountedSim &sim)
+{
+    QList<CpuState> state;
+    for (int i = 0; i < cpus; ++i) {
+        // cpu0 has no switch, as on x86.
+        const QByteArray online =
+            i == 0 ? QByteArray("1\n") : readFile(sim.cpu() + QStringLiteral("/cpu%1/online").arg(i));
+        state << CpuState{online, readFile(sim.policy(i, "scaling_governor")),
+                          readFile(sim.policy(i, "scaling_min_freq")), readFile(sim.policy(i, "scaling_max_freq"))};
+    }
+    return state;
+}
+
+char *describe(const QList<CpuState> &state)
+{
+    QByteArray text;
+    for (int i = 0; i < state.size(); ++i) {
+        QByteArray cpu = state[i].online + state[i].governor + state[i].minFreq + state[i].maxFreq;
+        text += QByteArray::number(i) + ": " + cpu.replace('\n', ' ') + "| ";
+    }
+    return qstrdup(text.constData());
+}
+
+SwitchButton *navigation(MainWindow &window)
+{
+    for (SwitchButton *candidate : window.findChildren<SwitchButton *>()) {
+        if (candidate->parent() == &window)
+            return candidate;
+    }
+    return nullptr;
+}
+
+SwitchButton *profileSelector(MainWindow &window)
+{
+    auto *overview = window.findChild<MainPage *>();
+    return overview ? overview->findChild<SwitchButton *>() : nullptr;
+}
+
+void clickSegment(SwitchButton *bar, int index)
+{
+    QVERIFY(bar && bar->count() > index);
+    const int pitch = bar->width() / bar->count();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(index * pitch + pitch / 2, bar->height() / 2));
+}
+
+// Clicks the navigation's segment of the core and returns its page, now shown.
+DisplayCorePage *openCorePage(MainWindow &window, int core)
+{
+    clickSegment(navigation(window), core + 1);
+    auto *page = qobject_cast<DisplayCorePage *>(window.findChild<QStackedLayout *>()->currentWidget());
+    return page && page->isVisible() ? page : nullptr;
+}
+
+void openOverview(MainWindow &window)
+{
+    clickSegment(navigation(window), 0);
+}
+
+QString overviewText(MainWindow &window)
+{
+    auto *label = window.findChild<QLabel *>(QStringLiteral("overview"));
+    return label ? label->text() : QString();
+}
+
+QString shownValue(DisplayCorePage *page, const QString &attribute)
+{
+    auto *label = page->findChild<PolicyDisplayWidget *>()->findChild<QLabel *>(attribute);
+    return label ? label->text() : QStringLiteral("<no row for %1>").arg(attribute);
+}
+
+// The editor's result line: the only label with word wrap.
+QLabel *messageLabel(PolicyEditorWidget *editor)
+{
+    for (QLabel *label : editor->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (label->wordWrap())
+            return label;
+    }
+    return nullptr;
+}
+
+QPushButton *button(QWidget *parent, const QString &text)
+{
+    for (QPushButton *b : parent->findChildren<QPushButton *>()) {
+        if (b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+// The spin box beside a frequency slider: the one showing the slider's value, in the same row.
+QSpinBox *spinBoxBeside(PolicyEditorWidget *editor, QSlider *slider)
+{
+    for (QSpinBox *spin : editor->findChildren<QSpinBox *>()) {
+        const int rowDistance = spin->geometry().center().y() - slider->geometry().center().y();
+        if (spin->value() == slider->value() && qAbs(rowDistance) < 10)
+            return spin;
+    }
+    return nullptr;
+}
+
+// Replaces a field's text by typing, as a person does.
+void typeInto(QWidget *field, const QString &text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+// Answers the next file dialog with the given path, from inside its event loop.
+void answerFileDialog(const QString &path)
+{
+    QTimer::singleShot(0, [path] {
+        QTRY_VERIFY(qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+} // namespace
+
+namespace QTest
+{
+template<>
+inline char *toString(const QList<CpuState> &state)
+{
+    return describe(state);
+}
+template<>
+inline char *toString(const CpuState &cpu)
+{
+    return describe({cpu});
+}
+} // namespace QTest
+
+void TestSimulatedMachine::initTestCase()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+}
+
+// The window as the program builds it, over the machine's own paths, which show the simulator.
+// Only root can bind it there; a user's window reads the simulator where it is mounted.
+void TestSimulatedMachine::powersaveFromTheOverview()
+{
+    MountedSim sim(simulator);
+    START_SIM(sim);
+    const bool ownPaths = ::geteuid() == 0 && MountNamespace::available();
+    auto unbind = qScopeGuard([ownPaths] {
+        if (ownPaths) {
+            MountNamespace::unmount(QStringLiteral("/proc/cpuinfo"));
+            MountNamespace::unmount(QStringLiteral("/sys/devices/system/cpu"));
+        }
+    });
+    std::unique_ptr<CPUInfo> info;
+    std::unique_ptr<MainWindow> shown;
+    if (ownPaths) {
+        QVERIFY2(MountNamespace::bind(sim.cpu(), QStringLiteral("/sys/devices/system/cpu")),
+                 qPrintable(MountNamespace::reason()));
+        QVERIFY2(MountNamespace::bind(sim.cpuInfo(), QStringLiteral("/proc/cpuinfo")),
+                 qPrintable(MountNamespace::reason()));
+        shown = std::make_unique<MainWindow>();
+    } else {
+        qInfo("Not root: the window reads the simulator at %s", qPrintable(sim.mnt()));
+        info = std::make_unique<CPUInfo>(sim.cpu(), sim.cpuInfo());
+        shown = std::make_unique<MainWindow>(*info);
+    }
+    MainWindow &window = *shown;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(navigation(window)->count(), cpus + 1);
+    QVERIFY(window.findChild<MainPage *>()->findChildren<QLabel *>().first()->text().contains("i7-4770"));
+    for (const CpuState &cpu : machineState(sim)) {
+        QCOMPARE(cpu.governor, QByteArray("schedutil\n"));
+        QCOMPARE(cpu.maxFreq, QByteArray("3400000\n"));
+    }
+    SwitchButton *profiles = profileSelector(window);
+    QVERIFY(profiles->currentText() != QLatin1String("Powersave"));
+
+    clickSegment(profiles, GOVERN_POWERSAVE);
+    QCOMPARE(profiles->currentText(), QString("Powersave"));
+    for (const CpuState &cpu : machineState(sim))
+        QCOMPARE(cpu, (CpuState{"1\n", "powersave\n", "800000\n", "800000\n"}));
+    // The frequencies follow, in the simulator and, with the next refreshes, in the overview.
+    for (int i = 0; i < cpus; ++i)
+        QTRY_COMPARE(readFile(sim.policy(i, "scaling_cur_freq")), QByteArray("800000\n"));
+    for (int i = 0; i < cpus; ++i) {
+        const QString line =
+            QStringLiteral("CPU %1 : isEnabled = 1,\t scaling_cur_freq = 800000,\t cpuinfo_cur_freq = 800000\n").arg(i);
+        QTRY_VERIFY2(overviewText(window).contains(line), qPrintable(overviewText(window)));
+    }
+
+    DisplayCorePage *page = openCorePage(window, 6);
+    QVERIFY(page);
+    QTRY_COMPARE(shownValue(page, "scaling_governor"), QString("powersave"));
+    QCOMPARE(shownValue(page, "scaling_max_freq"), QString("800 MHz"));
+    QTRY_COMPARE(shownValue(page, "scaling_cur_freq"), QString("800 MHz"));
+}
+
+void TestSimulatedMachine::coreOffAndOnFromItsPage()
+{
+    MountedSim sim(simulator);
+    START_SIM(sim);
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString online = sim.cpu() + QStringLiteral("/cpu3/online");
+
+    DisplayCorePage *page = openCorePage(window, 3);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *onlineSwitch = editor->findChild<ImageSwitch *>();
+    QVERIFY(onlineSwitch->getChecked());
+    QCOMPARE(readFile(online), QByteArray("1\n"));
+
+    QTest::mouseClick(onlineSwitch, Qt::LeftButton);
+    QCOMPARE(readFile(online), QByteArray("0\n"));
+    QCOMPARE(readFile(sim.cpu() + "/online"), QByteArray("0-2,4-7\n"));
+    QCOMPARE(readFile(sim.cpu() + "/offline"), QByteArray("3\n"));
+    QCOMPARE(readFile(sim.cpuInfo()).count("processor\t:"), cpus - 1);
+    int error = 0;
+    readFile(sim.policy(3, "scaling_governor"), &error);
+    QCOMPARE(error, EBUSY);
+    QVERIFY(!onlineSwitch->getChecked());
+    QCOMPARE(messageLabel(editor)->text(), QString("Succeed"));
+    // Refreshes re-read the core from the kernel; the switch still shows it off.
+    auto *refresh = window.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(QMetaObject::invokeMethod(refresh, "timeout"));
+    QVERIFY(!onlineSwitch->getChecked());
+    QCOMPARE(shownValue(page, "scaling_governor"), QString());
+
+    // The overview tells, and no profile holds with a core off.
+    openOverview(window);
+    QTRY_VERIFY2(overviewText(window).contains("CPU 3 : isEnabled = 0,"), qPrintable(overviewText(window)));
+    QVERIFY(overviewText(window).contains("CPU 4 : isEnabled = 1,"));
+    QCOMPARE(profileSelector(window)->currentText(), QString("Custom"));
+
+    page = openCorePage(window, 3);
+    QTest::mouseClick(onlineSwitch, Qt::LeftButton);
+    QCOMPARE(readFile(online), QByteArray("1\n"));
+    QCOMPARE(readFile(sim.cpu() + "/online"), QByteArray("0-7\n"));
+    QCOMPARE(readFile(sim.policy(3, "scaling_governor")), QByteArray("schedutil\n"));
+    QVERIFY(onlineSwitch->getChecked());
+    QTRY_COMPARE(shownValue(page, "scaling_governor"), QString("schedutil"));
+
+    // The boot CPU has no switch in sysfs: the refusal is shown and the switch stays on.
+    page = openCorePage(window, 0);
+    auto *bootEditor = page->findChild<PolicyEditorWidget *>();
+    auto *bootSwitch = bootEditor->findChild<ImageSwitch *>();
+    QTest::mouseClick(bootSwitch, Qt::LeftButton);
+    QVERIFY(bootSwitch->getChecked());
+    QCOMPARE(messageLabel(bootEditor)->text(), QString::fromUtf8(std::strerror(ENOENT)));
+    QCOMPARE(messageLabel(bootEditor)->styleSheet(), QString("color: #CC0000"));
+    QCOMPARE(readFile(sim.cpu() + "/online"), QByteArray("0-7\n"));
+}
+
+void TestSimulatedMachine::refusedPreferenceIsReported_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("intel_pstate") << "intel_pstate";
+    QTest::newRow("amd-pstate-epp") << "amd-pstate-epp";
+}
+
+void TestSimulatedMachine::refusedPreferenceIsReported()
+{
+    QFETCH(QString, driver);
+    MountedSim sim(simulator, {QStringLiteral("--driver"), driver});
+    START_SIM(sim);
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString eppPath = sim.policy(2, "energy_performance_preference");
+    const QByteArray eppBefore = readFile(eppPath);
+    QVERIFY(!eppBefore.isEmpty());
+    QVERIFY(!readFile(sim.policy(2, "energy_performance_available_preferences")).contains("turbo"));
+
+    DisplayCorePage *page = openCorePage(window, 2);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *epp = editor->findChild<QLineEdit *>(QStringLiteral("energy_performance_preference"));
+    auto *maxSlider = editor->findChild<QSlider *>(QStringLiteral("scaling_max_freq"));
+    QVERIFY(epp && maxSlider);
+    QSpinBox *maxSpin = spinBoxBeside(editor, maxSlider);
+    QVERIFY(maxSpin);
+
+    // A preference the driver does not offer, and a limit it takes.
+    typeInto(epp, QStringLiteral("turbo"));
+    typeInto(maxSpin, QStringLiteral("3000"));
+    QCOMPARE(maxSlider->value(), 3000);
+    QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
+    QCOMPARE(messageLabel(editor)->text(), QString("1 succeed, 1 failed. Invalid argument"));
+    QCOMPARE(messageLabel(editor)->styleSheet(), QString("color: #CC0000"));
+    QCOMPARE(readFile(eppPath), eppBefore);
+    QCOMPARE(readFile(sim.policy(2, "scaling_max_freq")), QByteArray("3000000\n"));
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), readFile(sim.policy(1, "cpuinfo_max_freq")));
+    // Once the list has been refreshed, it shows the limit taken and the preference unchanged.
+    QTRY_COMPARE(shownValue(page, "scaling_max_freq"), QString("3000 MHz"));
+    QCOMPARE(shownValue(page, "energy_performance_preference"), QString::fromLatin1(eppBefore.trimmed()));
+
+    // One it offers is taken; the limit, already in force, is not written again.
+    typeInto(epp, QStringLiteral("power"));
+    QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
+    QCOMPARE(messageLabel(editor)->text(), QString("1 succeed, 0 failed."));
+    QCOMPARE(messageLabel(editor)->styleSheet(), QString("color: #228B22"));
+    QCOMPARE(readFile(eppPath), QByteArray("power\n"));
+    QTRY_COMPARE(shownValue(page, "energy_performance_preference"), QString("power"));
+}
+
+void TestSimulatedMachine::savedSettingsComeBack()
+{
+    MountedSim sim(simulator);
+    START_SIM(sim);
+    QTemporaryDir files;
+    QVERIFY(files.isValid());
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // Settings of the user's own: core 2 on ondemand up to 2000 MHz, core 5 off.
+    DisplayCorePage *page = openCorePage(window, 2);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *governor = editor->findChild<QComboBox *>(QStringLiteral("scaling_governor"));
+    auto *maxSlider = editor->findChild<QSlider *>(QStringLiteral("scaling_max_freq"));
+    QVERIFY(governor && maxSlider);
+    governor->setFocus();
+    QTest::keyClicks(governor, QStringLiteral("ondemand"));
+    QCOMPARE(governor->currentText(), QString("ondemand"));
+    typeInto(spinBoxBeside(editor, maxSlider), QStringLiteral("2000"));
+    QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
+    QCOMPARE(messageLabel(editor)->text(), QString("2 succeed, 0 failed."));
+    page = openCorePage(window, 5);
+    QTest::mouseClick(page->findChild<ImageSwitch *>(), Qt::LeftButton);
+    openOverview(window);
+
+    const QList<CpuState> saved = machineState(sim);
+    QCOMPARE(saved[2], (CpuState{"1\n", "ondemand\n", "800000\n", "2000000\n"}));
+    QCOMPARE(saved[5].online, QByteArray("0\n"));
+    QCOMPARE(saved[4], (CpuState{"1\n", "schedutil\n", "800000\n", "3400000\n"}));
+
+    auto *overview = window.findChild<MainPage *>();
+    answerFileDialog(files.filePath(QStringLiteral("mine")));
+    QTest::mouseClick(button(overview, QStringLiteral("Save Settings")), Qt::LeftButton);
+    QFile file(files.filePath(QStringLiteral("mine.json")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray cores = QJsonDocument::fromJson(file.readAll()).array();
+    QCOMPARE(cores.size(), cpus);
+    const QJsonObject core2 = cores[2].toObject().value("policies").toObject();
+    QCOMPARE(core2.value("scaling_governor").toString(), QString("ondemand"));
+    QCOMPARE(core2.value("scaling_max_freq").toString(), QString("2000000"));
+    QCOMPARE(cores[5].toObject().value("isEnabled"), QJsonValue(false));
+
+    // Changed from the overview: every core on, at full speed.
+    clickSegment(profileSelector(window), GOVERN_PERFORMANCE);
+    for (const CpuState &cpu : machineState(sim))
+        QCOMPARE(cpu, (CpuState{"1\n", "performance\n", "800000\n", "3400000\n"}));
+    QTRY_VERIFY2(overviewText(window).contains("CPU 5 : isEnabled = 1,"), qPrintable(overviewText(window)));
+    page = openCorePage(window, 2);
+    QTRY_COMPARE(shownValue(page, "scaling_governor"), QString("performance"));
+    QCOMPARE(shownValue(page, "scaling_max_freq"), QString("3400 MHz"));
+    openOverview(window);
+
+    answerFileDialog(file.fileName());
+    QTest::mouseClick(button(overview, QStringLiteral("Load Settings")), Qt::LeftButton);
+    QCOMPARE(machineState(sim), saved);
+    QVERIFY2(overviewText(window).contains("CPU 5 : isEnabled = 0,"), qPrintable(overviewText(window)));
+    QCOMPARE(profileSelector(window)->currentText(), QString("Custom"));
+    page = openCorePage(window, 2);
+    QTRY_COMPARE(shownValue(page, "scaling_governor"), QString("ondemand"));
+    QCOMPARE(shownValue(page, "scaling_max_freq"), QString("2000 MHz"));
+}
+
+int main(int argc, char **argv)
+{
+    // Only root enters a mount namespace of its own. A user's would sit inside a user namespace,
+    // where neither the simulator's mount(2) nor fusermount3 may mount; the user's simulator mounts
+    // where the user stands, and only the test over the machine's own paths is skipped.
+    if (::geteuid() == 0)
+        MountNamespace::enter();
+    QApplication app(argc, argv);
+    TestSimulatedMachine tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "testsimulatedmachine.moc"
