@@ -283,6 +283,7 @@ void TestCli::refusedWrites_data()
     QTest::addColumn<QString>("written"); // a write after the refused one, "core/attribute=value"
 
     // Read back after the failure, the core no longer matches: the report shows what is in force.
+    // clang-format off
     QTest::newRow("profile, upper limit")
         << QStringList{"profile", "fast"} << 1 << "cpufreq/scaling_max_freq"
         << "freqdeck-cli: cpu1: scaling_max_freq: writing \"2266666\" failed: No space left on device"
@@ -295,6 +296,7 @@ void TestCli::refusedWrites_data()
         << QStringList{"load", "settings.json"} << 0 << "cpufreq/scaling_governor"
         << "freqdeck-cli: cpu0: scaling_governor: writing \"performance\" failed: No space left on device"
         << "" << "1/scaling_governor=powersave";
+    // clang-format on
 }
 
 void TestCli::refusedWrites()
@@ -405,6 +407,7 @@ void TestCli::rejectedFiles_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("reason");
+    // clang-format off
     QTest::newRow("load missing") << "load" << "none" << QByteArray() << 2 << "The file does not exist.";
     QTest::newRow("load directory") << "load" << "directory" << QByteArray() << 2 << "Not a regular file.";
     QTest::newRow("load garbage") << "load" << "file" << QByteArray("{oops") << 2 << "The file is not JSON";
@@ -412,6 +415,7 @@ void TestCli::rejectedFiles_data()
                                  << "its top level is not an array";
     QTest::newRow("save into missing directory") << "save" << "missing directory" << QByteArray() << 1
                                                  << "Cannot open the file for writing";
+    // clang-format on
 }
 
 void TestCli::rejectedFiles()

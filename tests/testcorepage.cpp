@@ -93,6 +93,7 @@ void TestCorePage::displayText_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("shown");
+    // clang-format off
     QTest::newRow("limit in MHz") << "scaling_max_freq" << "3400000" << "3400 MHz";
     QTest::newRow("truncated, not rounded") << "scaling_min_freq" << "1999999" << "1999 MHz";
     QTest::newRow("negative truncates toward zero") << "bios_limit" << "-1500" << "-1 MHz";
@@ -114,6 +115,7 @@ void TestCorePage::displayText_data()
     QTest::newRow("governor unchanged") << "scaling_governor" << "performance" << "performance";
     QTest::newRow("driver unchanged") << "scaling_driver" << "acpi-cpufreq" << "acpi-cpufreq";
     QTest::newRow("case matters") << "Scaling_max_freq" << "3400000" << "3400000";
+    // clang-format on
 }
 
 void TestCorePage::displayText()

@@ -187,9 +187,11 @@ void TestMainWindow::saveNames_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
+    // clang-format off
     QTest::newRow("no suffix") << "settings" << "settings.json";
     QTest::newRow("suffix") << "settings.json" << "settings.json";
     QTest::newRow("suffix in capitals") << "settings.JSON" << "settings.JSON.json";
+    // clang-format on
 }
 
 void TestMainWindow::saveNames()
