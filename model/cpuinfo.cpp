@@ -58,7 +58,7 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !isCoreName(n); }),
                 names.end());
     std::stable_sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return a.midRef(3).toInt() < b.midRef(3).toInt(); });
+                     [](const QString &a, const QString &b) { return a.midRef(3).toInt() < b.midRef(3).toInt(); });
 
     cores.reserve(static_cast<size_t>(names.size()));
     for (const QString &name : qAsConst(names))
@@ -76,7 +76,8 @@ void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailure
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 {
     for (PREDEFINED_GOVERNS govern : {GOVERN_PERFORMANCE, GOVERN_FAST, GOVERN_NORMAL, GOVERN_SLOW, GOVERN_POWERSAVE}) {
-        if (std::all_of(cores.begin(), cores.end(), [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
+        if (std::all_of(cores.begin(), cores.end(),
+                        [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
             return govern;
     }
     return GOVERN_CUSTOM;

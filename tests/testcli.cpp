@@ -193,12 +193,24 @@ void TestCli::showJson()
     const QJsonArray cores = all.value("cores").toArray();
     QCOMPARE(cores.size(), 3);
     const QJsonValue null;
-    QCOMPARE(cores[0].toObject(), (QJsonObject{{"id", 0}, {"online", false}, {"governor", null},
-                                               {"min_mhz", null}, {"max_mhz", null}, {"current_mhz", null}}));
-    QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2}, {"online", true}, {"governor", "schedutil"},
-                                               {"min_mhz", 800}, {"max_mhz", 3000}, {"current_mhz", 2100}}));
-    QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10}, {"online", true}, {"governor", "performance"},
-                                               {"min_mhz", 400}, {"max_mhz", 1999}, {"current_mhz", 1234}}));
+    QCOMPARE(cores[0].toObject(), (QJsonObject{{"id", 0},
+                                               {"online", false},
+                                               {"governor", null},
+                                               {"min_mhz", null},
+                                               {"max_mhz", null},
+                                               {"current_mhz", null}}));
+    QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2},
+                                               {"online", true},
+                                               {"governor", "schedutil"},
+                                               {"min_mhz", 800},
+                                               {"max_mhz", 3000},
+                                               {"current_mhz", 2100}}));
+    QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10},
+                                               {"online", true},
+                                               {"governor", "performance"},
+                                               {"min_mhz", 400},
+                                               {"max_mhz", 1999},
+                                               {"current_mhz", 1234}}));
 }
 
 void TestCli::showWithoutCpufreq()
@@ -242,13 +254,13 @@ void TestCli::profiles_data()
                             << "Applied Normal; profile in force: Normal";
     QTest::newRow("slow") << "slow" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1133333")
                           << "Applied Slow; profile in force: Slow";
-    QTest::newRow("powersave") << "powersave" << QByteArray("powersave") << QByteArray("800000")
-                               << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
-    QTest::newRow("any case") << "PowerSave" << QByteArray("powersave") << QByteArray("800000")
-                              << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
+    QTest::newRow("powersave") << "powersave" << QByteArray("powersave") << QByteArray("800000") << QByteArray("800000")
+                               << "Applied Powersave; profile in force: Powersave";
+    QTest::newRow("any case") << "PowerSave" << QByteArray("powersave") << QByteArray("800000") << QByteArray("800000")
+                              << "Applied Powersave; profile in force: Powersave";
     // Custom only brings the cores online; their limits then fall into Fast's band.
-    QTest::newRow("custom") << "custom" << QByteArray("schedutil") << QByteArray("1000000")
-                            << QByteArray("3000000") << "Applied Custom; profile in force: Fast";
+    QTest::newRow("custom") << "custom" << QByteArray("schedutil") << QByteArray("1000000") << QByteArray("3000000")
+                            << "Applied Custom; profile in force: Fast";
 }
 
 void TestCli::profiles()
@@ -467,7 +479,8 @@ void TestCli::helpAndVersion()
     QCOMPARE(cli.errText, QString());
     if (help) {
         QVERIFY2(cli.outText.startsWith("Usage: freqdeck-cli"), qPrintable(cli.outText));
-        for (const char *item : {"show", "--json", "profile NAME", "save FILE", "load FILE", "--version", "Exit status"})
+        for (const char *item :
+             {"show", "--json", "profile NAME", "save FILE", "load FILE", "--version", "Exit status"})
             QVERIFY2(cli.outText.contains(QLatin1String(item)), item);
     } else {
         QCOMPARE(cli.outText, QString("freqdeck-cli " FREQDECK_VERSION "\n"));
@@ -518,8 +531,8 @@ void TestCli::programShowsThisMachine()
     for (int i = 0; i < ids.size(); ++i)
         QCOMPARE(cores[i].toObject().value("id").toInt(), ids[i]);
     const QString cpuinfo = QString::fromUtf8(readFile("/proc/cpuinfo"));
-    const QRegularExpressionMatch model
-        = QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(cpuinfo);
+    const QRegularExpressionMatch model =
+        QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(cpuinfo);
     if (model.hasMatch())
         QCOMPARE(all.value("model").toString(), model.captured(1).trimmed());
 

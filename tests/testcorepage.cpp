@@ -175,7 +175,7 @@ void TestCorePage::displayRefreshesInPlace()
 
     QCOMPARE(display.widget()->findChild<QLabel *>("scaling_cur_freq"), current);
     QCOMPARE(current->text(), QString("2999 MHz"));
-    QCOMPARE(latency->text(), QString("10000")); // gone from sysfs: keeps its last text
+    QCOMPARE(latency->text(), QString("10000"));                   // gone from sysfs: keeps its last text
     QVERIFY(!display.widget()->findChild<QLabel *>("bios_limit")); // appeared later: not shown
     QCOMPARE(display.widget()->findChildren<QLabel *>().size(), rows);
     QCOMPARE(core.policies.value("scaling_cur_freq").value, QString("2999999")); // the core was re-read
@@ -223,8 +223,8 @@ void TestCorePage::editorLines()
             named << child->objectName();
     }
     named.sort();
-    QCOMPARE(named, QStringList({"energy_performance_preference", "scaling_governor", "scaling_max_freq",
-                                 "scaling_min_freq"}));
+    QCOMPARE(named, QStringList(
+                        {"energy_performance_preference", "scaling_governor", "scaling_max_freq", "scaling_min_freq"}));
     QCOMPARE(editor.dumpPolicySettings(),
              (QMap<QString, QString>{{"energy_performance_preference", "balance_performance"},
                                      {"scaling_governor", "schedutil"},
@@ -287,7 +287,8 @@ void TestCorePage::applyWithoutChanges()
     QCOMPARE(messageText(editor), QString("0 succeed, 0 failed."));
     QCOMPARE(messageStyle(editor), QString("color: #228B22"));
     // Written values carry no line end, so every file still has its own.
-    for (const char *name : {"scaling_governor", "scaling_max_freq", "scaling_min_freq", "energy_performance_preference"})
+    for (const char *name :
+         {"scaling_governor", "scaling_max_freq", "scaling_min_freq", "energy_performance_preference"})
         QVERIFY2(fx.readAttribute(0, name).endsWith('\n'), name);
 
     // A limit that is not a whole number of MHz comes back from the slider rounded down and is

@@ -106,10 +106,11 @@ void TestMainWindow::overviewText()
     MainPage page(info);
     QCOMPARE(page.objectName(), QString("MainPage"));
     QCOMPARE(page.findChildren<QLabel *>().first()->text(), QString("Fixture Processor 3400"));
-    QCOMPARE(overview(page), QString("Driver: acpi-cpufreq\n"
-                                     "\n"
-                                     "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
-                                     "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
+    QCOMPARE(overview(page),
+             QString("Driver: acpi-cpufreq\n"
+                     "\n"
+                     "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
+                     "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
 
     // Each refresh re-reads every core.
     fx.writeAttribute(0, "scaling_cur_freq", "3000000\n", 0444);
