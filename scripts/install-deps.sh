@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
+    clang-14 libclang-rt-14-dev # the fuzz target (scripts/fuzz.sh): libFuzzer and the sanitizer runtimes
 )
 
 missing=()
