@@ -6,6 +6,7 @@ packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
     clang-14 libclang-rt-14-dev # the fuzz target (scripts/fuzz.sh): libFuzzer and the sanitizer runtimes
+    valgrind                    # scripts/leakcheck.sh, and its headers for the refresh driver
 )
 
 missing=()
