@@ -177,8 +177,7 @@ bool CPUCore::update()
             policy.value = readValue(fd);
             ::close(fd);
         }
-        const QString key = policy.name;
-        policies.insert(key, std::move(policy));
+        policies.insert(policy.name, policy);
     }
     ::closedir(listing);
     return true;

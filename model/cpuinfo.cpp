@@ -86,8 +86,9 @@ PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 namespace
 {
 
+constexpr qint64 mebibyte = qint64(1024) * 1024;
 // A settings file holds a few kilobytes per core; anything far larger is not one.
-constexpr qint64 maxSettingsFileSize = 4 * 1024 * 1024;
+constexpr qint64 maxSettingsFileSize = 4 * mebibyte;
 
 void setError(QString *errorString, const QString &text)
 {
@@ -144,7 +145,7 @@ bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailure
     const QByteArray text = file.read(maxSettingsFileSize + 1);
     if (text.size() > maxSettingsFileSize) {
         setError(errorString, QStringLiteral("The file is larger than %1 MiB; it is not a settings file.")
-                                  .arg(maxSettingsFileSize / (1024 * 1024)));
+                                  .arg(maxSettingsFileSize / mebibyte));
         return false;
     }
     file.close();

@@ -165,7 +165,7 @@ void TestCli::showText()
     QCOMPARE(text[0], QString("Model:  Fixture CPU 3000"));
     QCOMPARE(text[1], QString("Driver: acpi-cpufreq")); // from cpu2: the offline cpu0 names none
     QCOMPARE(text[2], QString());
-    const QString header = text[3];
+    const QString &header = text[3];
     QCOMPARE(header.split(' ', Qt::SkipEmptyParts),
              QStringList({"CPU", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
     checkRow(header, text[4], {"0", "offline", "-", "-", "-", "-"});
@@ -565,7 +565,8 @@ void TestCli::programShowsForUnprivilegedUser()
     auto stable = [](const QByteArray &out) {
         QJsonObject all = QJsonDocument::fromJson(out).object();
         QJsonArray cores;
-        for (const QJsonValue &core : all.value("cores").toArray()) {
+        const QJsonArray read = all.value("cores").toArray();
+        for (const QJsonValue &core : read) {
             QJsonObject object = core.toObject();
             object.remove("current_mhz");
             cores.append(object);

@@ -163,8 +163,8 @@ void TestCorePage::displayRefreshesInPlace()
     fx.addTypicalCore(0);
     CPUCore core(QDir(fx.coreDir(0)));
     PolicyDisplayWidget display(core);
-    QLabel *current = display.widget()->findChild<QLabel *>("scaling_cur_freq");
-    QLabel *latency = display.widget()->findChild<QLabel *>("cpuinfo_transition_latency");
+    auto *current = display.widget()->findChild<QLabel *>("scaling_cur_freq");
+    auto *latency = display.widget()->findChild<QLabel *>("cpuinfo_transition_latency");
     QVERIFY(current && latency);
     const int rows = display.widget()->findChildren<QLabel *>().size();
 

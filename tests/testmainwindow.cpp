@@ -325,7 +325,7 @@ void TestMainWindow::timerRefreshesOnlyVisiblePage()
     auto *overviewPage = window.findChild<MainPage *>();
     auto *pages = window.findChild<QStackedLayout *>();
     auto *corePage = qobject_cast<DisplayCorePage *>(pages->widget(2));
-    QLabel *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
+    auto *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
     QVERIFY(coreValue);
     const QString coreBefore = coreValue->text();
 

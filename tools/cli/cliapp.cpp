@@ -111,7 +111,7 @@ QJsonObject describe(const CPUCore &core)
 QJsonValue driver(const CPUInfo &info)
 {
     for (const CPUCore &core : info.cores) {
-        const QJsonValue name = text(core, "scaling_driver");
+        QJsonValue name = text(core, "scaling_driver");
         if (!name.isNull())
             return name;
     }

@@ -43,7 +43,7 @@ void hover(QWidget &w, int x)
 {
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(&w, &enter);
-    QMouseEvent move(QEvent::MouseMove, QPointF(x, w.height() / 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPoint(x, w.height() / 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &move);
 }
 
