@@ -5,8 +5,11 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
-    clang-14 libclang-rt-14-dev # the fuzz target (scripts/fuzz.sh): libFuzzer and the sanitizer runtimes
-    valgrind                    # scripts/leakcheck.sh, and its headers for the refresh driver
+    # The quality gates (README.md): the fuzz target needs clang with libFuzzer and its sanitizer
+    # runtimes, the leak check valgrind and its headers, the static checks clang-tidy and clang-format.
+    clang-14 libclang-rt-14-dev
+    valgrind
+    clang-tidy-14 clang-format-14
 )
 
 missing=()
