@@ -58,7 +58,7 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !isCoreName(n); }),
                 names.end());
     std::stable_sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return a.midRef(3).toInt() < b.midRef(3).toInt(); });
+                     [](const QString &a, const QString &b) { return a.midRef(3).toInt() < b.midRef(3).toInt(); });
 
     cores.reserve(static_cast<size_t>(names.size()));
     for (const QString &name : qAsConst(names))
@@ -76,7 +76,8 @@ void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailure
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 {
     for (PREDEFINED_GOVERNS govern : {GOVERN_PERFORMANCE, GOVERN_FAST, GOVERN_NORMAL, GOVERN_SLOW, GOVERN_POWERSAVE}) {
-        if (std::all_of(cores.begin(), cores.end(), [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
+        if (std::all_of(cores.begin(), cores.end(),
+                        [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
             return govern;
     }
     return GOVERN_CUSTOM;
@@ -85,8 +86,9 @@ PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 namespace
 {
 
+constexpr qint64 mebibyte = qint64(1024) * 1024;
 // A settings file holds a few kilobytes per core; anything far larger is not one.
-constexpr qint64 maxSettingsFileSize = 4 * 1024 * 1024;
+constexpr qint64 maxSettingsFileSize = 4 * mebibyte;
 
 void setError(QString *errorString, const QString &text)
 {
@@ -143,7 +145,7 @@ bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailure
     const QByteArray text = file.read(maxSettingsFileSize + 1);
     if (text.size() > maxSettingsFileSize) {
         setError(errorString, QStringLiteral("The file is larger than %1 MiB; it is not a settings file.")
-                                  .arg(maxSettingsFileSize / (1024 * 1024)));
+                                  .arg(maxSettingsFileSize / mebibyte));
         return false;
     }
     file.close();

@@ -8,6 +8,11 @@ packages=(
     xvfb xauth xdotool
     libfuse3-dev fuse3 pkg-config
     libbenchmark-dev
+    # The quality gates (README.md): the fuzz target needs clang with libFuzzer and its sanitizer
+    # runtimes, the leak check valgrind and its headers, the static checks clang-tidy and clang-format.
+    clang-14 libclang-rt-14-dev
+    valgrind
+    clang-tidy-14 clang-format-14
 )
 # Checking the menu entry, metainfo and polkit action; building and checking the Debian package.
 packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file)

@@ -155,7 +155,7 @@ void TestCli::showText()
     QCOMPARE(text[0], QString("Model:  Fixture CPU 3000"));
     QCOMPARE(text[1], QString("Driver: acpi-cpufreq")); // from cpu2: the offline cpu0 names none
     QCOMPARE(text[2], QString());
-    const QString header = text[3];
+    const QString &header = text[3];
     QCOMPARE(header.split(' ', Qt::SkipEmptyParts),
              QStringList({"CPU", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
     checkRow(header, text[4], {"0", "offline", "-", "-", "-", "-"});
@@ -183,12 +183,24 @@ void TestCli::showJson()
     const QJsonArray cores = all.value("cores").toArray();
     QCOMPARE(cores.size(), 3);
     const QJsonValue null;
-    QCOMPARE(cores[0].toObject(), (QJsonObject{{"id", 0}, {"online", false}, {"governor", null},
-                                               {"min_mhz", null}, {"max_mhz", null}, {"current_mhz", null}}));
-    QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2}, {"online", true}, {"governor", "schedutil"},
-                                               {"min_mhz", 800}, {"max_mhz", 3000}, {"current_mhz", 2100}}));
-    QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10}, {"online", true}, {"governor", "performance"},
-                                               {"min_mhz", 400}, {"max_mhz", 1999}, {"current_mhz", 1234}}));
+    QCOMPARE(cores[0].toObject(), (QJsonObject{{"id", 0},
+                                               {"online", false},
+                                               {"governor", null},
+                                               {"min_mhz", null},
+                                               {"max_mhz", null},
+                                               {"current_mhz", null}}));
+    QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2},
+                                               {"online", true},
+                                               {"governor", "schedutil"},
+                                               {"min_mhz", 800},
+                                               {"max_mhz", 3000},
+                                               {"current_mhz", 2100}}));
+    QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10},
+                                               {"online", true},
+                                               {"governor", "performance"},
+                                               {"min_mhz", 400},
+                                               {"max_mhz", 1999},
+                                               {"current_mhz", 1234}}));
 }
 
 void TestCli::showWithoutCpufreq()
@@ -232,13 +244,13 @@ void TestCli::profiles_data()
                             << "Applied Normal; profile in force: Normal";
     QTest::newRow("slow") << "slow" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1133333")
                           << "Applied Slow; profile in force: Slow";
-    QTest::newRow("powersave") << "powersave" << QByteArray("powersave") << QByteArray("800000")
-                               << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
-    QTest::newRow("any case") << "PowerSave" << QByteArray("powersave") << QByteArray("800000")
-                              << QByteArray("800000") << "Applied Powersave; profile in force: Powersave";
+    QTest::newRow("powersave") << "powersave" << QByteArray("powersave") << QByteArray("800000") << QByteArray("800000")
+                               << "Applied Powersave; profile in force: Powersave";
+    QTest::newRow("any case") << "PowerSave" << QByteArray("powersave") << QByteArray("800000") << QByteArray("800000")
+                              << "Applied Powersave; profile in force: Powersave";
     // Custom only brings the cores online; their limits then fall into Fast's band.
-    QTest::newRow("custom") << "custom" << QByteArray("schedutil") << QByteArray("1000000")
-                            << QByteArray("3000000") << "Applied Custom; profile in force: Fast";
+    QTest::newRow("custom") << "custom" << QByteArray("schedutil") << QByteArray("1000000") << QByteArray("3000000")
+                            << "Applied Custom; profile in force: Fast";
 }
 
 void TestCli::profiles()
@@ -273,6 +285,7 @@ void TestCli::refusedWrites_data()
     QTest::addColumn<QString>("written"); // a write after the refused one, "core/attribute=value"
 
     // Read back after the failure, the core no longer matches: the report shows what is in force.
+    // clang-format off
     QTest::newRow("profile, upper limit")
         << QStringList{"profile", "fast"} << 1 << "cpufreq/scaling_max_freq"
         << "freqdeck-cli: cpu1: scaling_max_freq: writing \"2266666\" failed: No space left on device"
@@ -285,6 +298,7 @@ void TestCli::refusedWrites_data()
         << QStringList{"load", "settings.json"} << 0 << "cpufreq/scaling_governor"
         << "freqdeck-cli: cpu0: scaling_governor: writing \"performance\" failed: No space left on device"
         << "" << "1/scaling_governor=powersave";
+    // clang-format on
 }
 
 void TestCli::refusedWrites()
@@ -395,6 +409,7 @@ void TestCli::rejectedFiles_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("reason");
+    // clang-format off
     QTest::newRow("load missing") << "load" << "none" << QByteArray() << 2 << "The file does not exist.";
     QTest::newRow("load directory") << "load" << "directory" << QByteArray() << 2 << "Not a regular file.";
     QTest::newRow("load garbage") << "load" << "file" << QByteArray("{oops") << 2 << "The file is not JSON";
@@ -402,6 +417,7 @@ void TestCli::rejectedFiles_data()
                                  << "its top level is not an array";
     QTest::newRow("save into missing directory") << "save" << "missing directory" << QByteArray() << 1
                                                  << "Cannot open the file for writing";
+    // clang-format on
 }
 
 void TestCli::rejectedFiles()
@@ -453,7 +469,8 @@ void TestCli::helpAndVersion()
     QCOMPARE(cli.errText, QString());
     if (help) {
         QVERIFY2(cli.outText.startsWith("Usage: freqdeck-cli"), qPrintable(cli.outText));
-        for (const char *item : {"show", "--json", "profile NAME", "save FILE", "load FILE", "--version", "Exit status"})
+        for (const char *item :
+             {"show", "--json", "profile NAME", "save FILE", "load FILE", "--version", "Exit status"})
             QVERIFY2(cli.outText.contains(QLatin1String(item)), item);
     } else {
         QCOMPARE(cli.outText, QString("freqdeck-cli " FREQDECK_VERSION "\n"));
@@ -504,8 +521,8 @@ void TestCli::programShowsThisMachine()
     for (int i = 0; i < ids.size(); ++i)
         QCOMPARE(cores[i].toObject().value("id").toInt(), ids[i]);
     const QString cpuinfo = QString::fromUtf8(readFile("/proc/cpuinfo"));
-    const QRegularExpressionMatch model
-        = QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(cpuinfo);
+    const QRegularExpressionMatch model =
+        QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(cpuinfo);
     if (model.hasMatch())
         QCOMPARE(all.value("model").toString(), model.captured(1).trimmed());
 
@@ -538,7 +555,8 @@ void TestCli::programShowsForUnprivilegedUser()
     auto stable = [](const QByteArray &out) {
         QJsonObject all = QJsonDocument::fromJson(out).object();
         QJsonArray cores;
-        for (const QJsonValue &core : all.value("cores").toArray()) {
+        const QJsonArray read = all.value("cores").toArray();
+        for (const QJsonValue &core : read) {
             QJsonObject object = core.toObject();
             object.remove("current_mhz");
             cores.append(object);

@@ -48,7 +48,8 @@ private slots:
     void properties();
 };
 
-namespace {
+namespace
+{
 
 // The control's own colours.
 const QColor barColour(46, 134, 193);
@@ -69,8 +70,7 @@ QColor pixel(const QImage &img, int x, int y)
 }
 
 // The 800 x 40 control of the overview page: pitch 133, segment k at columns 133k to 133k + 130.
-struct ProfileSwitch
-{
+struct ProfileSwitch {
     ProfileSwitch()
     {
         for (const QString &label : profileLabels)
@@ -140,8 +140,7 @@ int largestChannelDifference(const QImage &a, const QImage &b)
 
 // What a switch of the given size should show: its window background with the picture, scaled
 // to scaledSize, at topLeft.
-QImage expectedFace(const QString &picturePath, const QSize &widgetSize, const QSize &scaledSize,
-                    const QPoint &topLeft)
+QImage expectedFace(const QString &picturePath, const QSize &widgetSize, const QSize &scaledSize, const QPoint &topLeft)
 {
     QWidget backdrop;
     backdrop.resize(widgetSize);
@@ -154,15 +153,15 @@ QImage expectedFace(const QString &picturePath, const QSize &widgetSize, const Q
     return img;
 }
 
-#define COMPARE_FACE(widget, picturePath, scaledSize, topLeft)                                     \
-    do {                                                                                           \
-        const QImage actual_ = shot(widget);                                                       \
-        const QImage expected_ = expectedFace(picturePath, (widget).size(), scaledSize, topLeft);  \
-        QVERIFY2(!expected_.isNull(), qPrintable(QString("cannot load %1").arg(picturePath)));     \
-        QCOMPARE(actual_.size(), expected_.size());                                                \
-        QVERIFY2(largestChannelDifference(actual_, expected_) <= 3,                                \
-                 qPrintable(QString("does not show %1 at (%2, %3)")                                \
-                                .arg(picturePath).arg((topLeft).x()).arg((topLeft).y())));         \
+#define COMPARE_FACE(widget, picturePath, scaledSize, topLeft)                                                         \
+    do {                                                                                                               \
+        const QImage actual_ = shot(widget);                                                                           \
+        const QImage expected_ = expectedFace(picturePath, (widget).size(), scaledSize, topLeft);                      \
+        QVERIFY2(!expected_.isNull(), qPrintable(QString("cannot load %1").arg(picturePath)));                         \
+        QCOMPARE(actual_.size(), expected_.size());                                                                    \
+        QVERIFY2(largestChannelDifference(actual_, expected_) <= 3,                                                    \
+                 qPrintable(                                                                                           \
+                     QString("does not show %1 at (%2, %3)").arg(picturePath).arg((topLeft).x()).arg((topLeft).y()))); \
     } while (false)
 
 } // namespace
@@ -226,8 +225,9 @@ void TestControls::slotsSeeTheOldIndex()
     ProfileSwitch s;
     s.button.setCurrentIndex(1, false);
     QList<QPair<int, int>> seen; // (announced, currentIndex() during the signal)
-    connect(&s.button, &SwitchButton::indexChanged, &s.button,
-            [&](int index) { seen.append({index, s.button.currentIndex()}); });
+    connect(&s.button, &SwitchButton::indexChanged, &s.button, [&](int index) {
+        seen.append({index, s.button.currentIndex()});
+    });
 
     QTest::mouseClick(&s.button, Qt::LeftButton, {}, segmentTop(3));
     s.button.setCurrentIndex(5, true);
@@ -661,15 +661,22 @@ void TestControls::facePicture_data()
     QTest::addColumn<QPoint>("topLeft");
 
     // Changing the style after the state must show the new style's picture for that state.
-    QTest::newRow("1 off") << 0 << false << QSize(87, 28) << ":/res/pic/btncheckoff1.png" << QSize(87, 28) << QPoint(0, -1);
-    QTest::newRow("1 on") << 0 << true << QSize(87, 28) << ":/res/pic/btncheckon1.png" << QSize(87, 28) << QPoint(0, -1);
-    QTest::newRow("3 off") << 2 << false << QSize(96, 38) << ":/res/pic/btncheckoff3.png" << QSize(96, 38) << QPoint(-1, -1);
-    QTest::newRow("3 on") << 2 << true << QSize(96, 38) << ":/res/pic/btncheckon3.png" << QSize(96, 38) << QPoint(-1, -1);
+    QTest::newRow("1 off") << 0 << false << QSize(87, 28) << ":/res/pic/btncheckoff1.png" << QSize(87, 28)
+                           << QPoint(0, -1);
+    QTest::newRow("1 on") << 0 << true << QSize(87, 28) << ":/res/pic/btncheckon1.png" << QSize(87, 28)
+                          << QPoint(0, -1);
+    QTest::newRow("3 off") << 2 << false << QSize(96, 38) << ":/res/pic/btncheckoff3.png" << QSize(96, 38)
+                           << QPoint(-1, -1);
+    QTest::newRow("3 on") << 2 << true << QSize(96, 38) << ":/res/pic/btncheckon3.png" << QSize(96, 38)
+                          << QPoint(-1, -1);
     // The policy editor's switch: 96 x 30.
-    QTest::newRow("3 off, 96x30") << 2 << false << QSize(96, 30) << ":/res/pic/btncheckoff3.png" << QSize(75, 30) << QPoint(10, -1);
-    QTest::newRow("3 on, 96x30") << 2 << true << QSize(96, 30) << ":/res/pic/btncheckon3.png" << QSize(75, 30) << QPoint(10, -1);
+    QTest::newRow("3 off, 96x30") << 2 << false << QSize(96, 30) << ":/res/pic/btncheckoff3.png" << QSize(75, 30)
+                                  << QPoint(10, -1);
+    QTest::newRow("3 on, 96x30") << 2 << true << QSize(96, 30) << ":/res/pic/btncheckon3.png" << QSize(75, 30)
+                                 << QPoint(10, -1);
     // A style-2 picture in a wider widget is centred horizontally.
-    QTest::newRow("2 on, 101x28") << 1 << true << QSize(101, 28) << ":/res/pic/btncheckon2.png" << QSize(87, 28) << QPoint(7, -1);
+    QTest::newRow("2 on, 101x28") << 1 << true << QSize(101, 28) << ":/res/pic/btncheckon2.png" << QSize(87, 28)
+                                  << QPoint(7, -1);
 }
 
 void TestControls::facePicture()

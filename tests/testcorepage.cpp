@@ -93,6 +93,7 @@ void TestCorePage::displayText_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("shown");
+    // clang-format off
     QTest::newRow("limit in MHz") << "scaling_max_freq" << "3400000" << "3400 MHz";
     QTest::newRow("truncated, not rounded") << "scaling_min_freq" << "1999999" << "1999 MHz";
     QTest::newRow("negative truncates toward zero") << "bios_limit" << "-1500" << "-1 MHz";
@@ -114,6 +115,7 @@ void TestCorePage::displayText_data()
     QTest::newRow("governor unchanged") << "scaling_governor" << "performance" << "performance";
     QTest::newRow("driver unchanged") << "scaling_driver" << "acpi-cpufreq" << "acpi-cpufreq";
     QTest::newRow("case matters") << "Scaling_max_freq" << "3400000" << "3400000";
+    // clang-format on
 }
 
 void TestCorePage::displayText()
@@ -161,8 +163,8 @@ void TestCorePage::displayRefreshesInPlace()
     fx.addTypicalCore(0);
     CPUCore core(QDir(fx.coreDir(0)));
     PolicyDisplayWidget display(core);
-    QLabel *current = display.widget()->findChild<QLabel *>("scaling_cur_freq");
-    QLabel *latency = display.widget()->findChild<QLabel *>("cpuinfo_transition_latency");
+    auto *current = display.widget()->findChild<QLabel *>("scaling_cur_freq");
+    auto *latency = display.widget()->findChild<QLabel *>("cpuinfo_transition_latency");
     QVERIFY(current && latency);
     const int rows = display.widget()->findChildren<QLabel *>().size();
 
@@ -173,7 +175,7 @@ void TestCorePage::displayRefreshesInPlace()
 
     QCOMPARE(display.widget()->findChild<QLabel *>("scaling_cur_freq"), current);
     QCOMPARE(current->text(), QString("2999 MHz"));
-    QCOMPARE(latency->text(), QString("10000")); // gone from sysfs: keeps its last text
+    QCOMPARE(latency->text(), QString("10000"));                   // gone from sysfs: keeps its last text
     QVERIFY(!display.widget()->findChild<QLabel *>("bios_limit")); // appeared later: not shown
     QCOMPARE(display.widget()->findChildren<QLabel *>().size(), rows);
     QCOMPARE(core.policies.value("scaling_cur_freq").value, QString("2999999")); // the core was re-read
@@ -221,8 +223,8 @@ void TestCorePage::editorLines()
             named << child->objectName();
     }
     named.sort();
-    QCOMPARE(named, QStringList({"energy_performance_preference", "scaling_governor", "scaling_max_freq",
-                                 "scaling_min_freq"}));
+    QCOMPARE(named, QStringList(
+                        {"energy_performance_preference", "scaling_governor", "scaling_max_freq", "scaling_min_freq"}));
     QCOMPARE(editor.dumpPolicySettings(),
              (QMap<QString, QString>{{"energy_performance_preference", "balance_performance"},
                                      {"scaling_governor", "schedutil"},
@@ -285,7 +287,8 @@ void TestCorePage::applyWithoutChanges()
     QCOMPARE(messageText(editor), QString("0 succeed, 0 failed."));
     QCOMPARE(messageStyle(editor), QString("color: #228B22"));
     // Written values carry no line end, so every file still has its own.
-    for (const char *name : {"scaling_governor", "scaling_max_freq", "scaling_min_freq", "energy_performance_preference"})
+    for (const char *name :
+         {"scaling_governor", "scaling_max_freq", "scaling_min_freq", "energy_performance_preference"})
         QVERIFY2(fx.readAttribute(0, name).endsWith('\n'), name);
 
     // A limit that is not a whole number of MHz comes back from the slider rounded down and is

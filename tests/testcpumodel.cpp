@@ -486,8 +486,8 @@ void TestCpuModel::modelNameFromProcfs()
     if (!cpuinfo.open(QIODevice::ReadOnly))
         QSKIP("no /proc/cpuinfo here");
     const QString text = QString::fromUtf8(cpuinfo.readAll());
-    const QRegularExpressionMatch match
-        = QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(text);
+    const QRegularExpressionMatch match =
+        QRegularExpression("^model name[^:\\n]*:([^:\\n]*)", QRegularExpression::MultilineOption).match(text);
     if (!match.hasMatch())
         QSKIP("this processor's cpuinfo has no model name line");
     SysfsFixture fx;

@@ -107,10 +107,11 @@ void TestMainWindow::overviewText()
     MainPage page(info);
     QCOMPARE(page.objectName(), QString("MainPage"));
     QCOMPARE(page.findChildren<QLabel *>().first()->text(), QString("Fixture Processor 3400"));
-    QCOMPARE(overview(page), QString("Driver: acpi-cpufreq\n"
-                                     "\n"
-                                     "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
-                                     "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
+    QCOMPARE(overview(page),
+             QString("Driver: acpi-cpufreq\n"
+                     "\n"
+                     "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
+                     "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
 
     // Each refresh re-reads every core.
     fx.writeAttribute(0, "scaling_cur_freq", "3000000\n", 0444);
@@ -188,9 +189,11 @@ void TestMainWindow::saveNames_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
+    // clang-format off
     QTest::newRow("no suffix") << "settings" << "settings.json";
     QTest::newRow("suffix") << "settings.json" << "settings.json";
     QTest::newRow("suffix in capitals") << "settings.JSON" << "settings.JSON.json";
+    // clang-format on
 }
 
 void TestMainWindow::saveNames()
@@ -350,7 +353,7 @@ void TestMainWindow::timerRefreshesOnlyVisiblePage()
     auto *overviewPage = window.findChild<MainPage *>();
     auto *pages = window.findChild<QStackedLayout *>();
     auto *corePage = qobject_cast<DisplayCorePage *>(pages->widget(2));
-    QLabel *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
+    auto *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
     QVERIFY(coreValue);
     const QString coreBefore = coreValue->text();
 

@@ -53,10 +53,10 @@ void TestProfiles::applyWrites_data()
     QTest::newRow("Slow") << 3 << QByteArray("schedutil\n") << QByteArray("800000") << QByteArray("1133333");
     QTest::newRow("Powersave") << 4 << QByteArray("powersave") << QByteArray("800000") << QByteArray("800000");
     QTest::newRow("Custom") << 5 << QByteArray("schedutil\n") << QByteArray("1000000\n") << QByteArray("3000000\n");
-    QTest::newRow("above range acts as Custom") << 9 << QByteArray("schedutil\n") << QByteArray("1000000\n")
-                                                << QByteArray("3000000\n");
-    QTest::newRow("negative acts as Custom") << -1 << QByteArray("schedutil\n") << QByteArray("1000000\n")
-                                             << QByteArray("3000000\n");
+    QTest::newRow("above range acts as Custom")
+        << 9 << QByteArray("schedutil\n") << QByteArray("1000000\n") << QByteArray("3000000\n");
+    QTest::newRow("negative acts as Custom")
+        << -1 << QByteArray("schedutil\n") << QByteArray("1000000\n") << QByteArray("3000000\n");
 }
 
 void TestProfiles::applyWrites()
@@ -223,7 +223,7 @@ void TestProfiles::failedWritesAreReported()
         QSKIP("/dev/full is not available");
     SysfsFixture fx;
     makeMachine(fx, 3);
-    fx.removeOnline(0);                                  // the boot CPU has no switch and is online
+    fx.removeOnline(0);                                    // the boot CPU has no switch and is online
     fx.writeAttribute(2, "scaling_governor", "x\n", 0444); // read-only: never written
     CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
     fx.replaceWithSymlink(1, "scaling_max_freq", "/dev/full");

@@ -20,7 +20,8 @@ private slots:
     void styleSheetApplies();
 };
 
-namespace {
+namespace
+{
 
 const QString styleSheetPath = QStringLiteral(":/res/src/ui.qss");
 
@@ -147,8 +148,7 @@ void TestResources::toggleFace()
 
     const QColor mean = meanOpaqueColour(img);
     if (on) {
-        QVERIFY2(mean.green() > mean.red() + 40 && mean.green() > mean.blue() + 10,
-                 qPrintable(mean.name()));
+        QVERIFY2(mean.green() > mean.red() + 40 && mean.green() > mean.blue() + 10, qPrintable(mean.name()));
     } else {
         QVERIFY2(qAbs(mean.red() - mean.green()) < 25 && qAbs(mean.green() - mean.blue()) < 25,
                  qPrintable(mean.name()));
@@ -166,8 +166,7 @@ void TestResources::styleSheetSelectorsInOrder()
 {
     QString sheet = readStyleSheet();
     QVERIFY(!sheet.isEmpty());
-    sheet.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"),
-                                    QRegularExpression::DotMatchesEverythingOption));
+    sheet.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
 
     QStringList selectors;
     QRegularExpressionMatchIterator rules =

@@ -177,7 +177,9 @@ void TestSettingsFile::hostileFiles_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("reason");
     QTest::newRow("empty") << QByteArray() << "not JSON";
+    // clang-format off
     QTest::newRow("garbage") << QByteArray("\x7f" "ELF\x01\x02") << "not JSON";
+    // clang-format on
     QTest::newRow("truncated") << QByteArray(R"([{"id": 0, "policies": {"scaling_governor": "perf)") << "not JSON";
     QTest::newRow("object") << QByteArray(R"({"id": 0, "policies": {"scaling_governor": "performance"}})")
                             << "not an array";

@@ -11,7 +11,6 @@
 DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     : QWidget(parent)
     , core(core)
-    , editor(nullptr)
     , display(new PolicyDisplayWidget(core, this))
 {
     display->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

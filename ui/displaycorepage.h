@@ -26,6 +26,6 @@ protected:
 
 private:
     CPUCore &core;
-    PolicyEditorWidget *editor;
+    PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
 };

@@ -81,7 +81,8 @@ void MainPage::updateOverview()
 {
     QString text = QStringLiteral("Driver: %1\n\n");
     // The driver line shows the first core's value as read by the previous refresh.
-    text = text.arg(cpuInfo.cores.empty() ? QString() : cpuInfo.cores.front().policies[QStringLiteral("scaling_driver")].value);
+    text = text.arg(cpuInfo.cores.empty() ? QString()
+                                          : cpuInfo.cores.front().policies[QStringLiteral("scaling_driver")].value);
 
     const QString line = QStringLiteral("CPU %1 : isEnabled = %2,\t %3 = %4,\t %5 = %6\n");
     const QString scalingName = QLatin1String(KnownCPUPolicy::scaling_cur_freq);
@@ -130,7 +131,8 @@ void MainPage::saveSettingsTo(QString fileName)
 
 void MainPage::askAndLoad()
 {
-    const QString fileName = QFileDialog::getOpenFileName(nullptr, tr("Load"), QDir::homePath(), QStringLiteral("*.json"));
+    const QString fileName =
+        QFileDialog::getOpenFileName(nullptr, tr("Load"), QDir::homePath(), QStringLiteral("*.json"));
     if (!fileName.isEmpty())
         loadSettingsFrom(fileName);
     updateInfo();
@@ -141,7 +143,8 @@ void MainPage::askAndLoad()
 
 void MainPage::askAndSave()
 {
-    const QString fileName = QFileDialog::getSaveFileName(nullptr, tr("Save"), QDir::homePath(), QStringLiteral("*.json"));
+    const QString fileName =
+        QFileDialog::getSaveFileName(nullptr, tr("Save"), QDir::homePath(), QStringLiteral("*.json"));
     if (!fileName.isEmpty())
         saveSettingsTo(fileName);
 }

@@ -3,10 +3,10 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace {
-
-struct PictureSet
+namespace
 {
+
+struct PictureSet {
     const char *off;
     const char *on;
     QSize size;

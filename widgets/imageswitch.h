@@ -13,7 +13,9 @@ class ImageSwitch final : public QWidget
     Q_PROPERTY(ButtonStyle buttonStyle READ getButtonStyle WRITE setButtonStyle)
 
 public:
-    enum ButtonStyle {
+    // Fixed to int: the property system and old settings can hand in any number, and an enum without
+    // a fixed type may only hold 0 to 3.
+    enum ButtonStyle : int {
         ButtonStyle_1 = 0, // 87 x 28 pill with a sliding knob
         ButtonStyle_2 = 1, // 87 x 28 pill, a second variant
         ButtonStyle_3 = 2, // 96 x 38 box with an OFF and an ON cell

@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 
 constexpr int barRadius = 6;
 constexpr int separatorWidth = 2;

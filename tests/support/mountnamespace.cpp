@@ -78,8 +78,7 @@ bool MountNamespace::bind(const QString &source, const QString &target)
 {
     if (!entered)
         return false;
-    if (::mount(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), nullptr, MS_BIND,
-                nullptr)
+    if (::mount(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), nullptr, MS_BIND, nullptr)
         != 0) {
         failure = errorText("bind mount");
         return false;

@@ -20,12 +20,12 @@ public:
 };
 
 // A test main that enters the namespace before building the application object.
-#define FREQDECK_NAMESPACED_TEST_MAIN(AppClass, TestClass)                                          \
-    int main(int argc, char **argv)                                                                  \
-    {                                                                                                \
-        MountNamespace::enter();                                                                     \
-        AppClass app(argc, argv);                                                                    \
-        TestClass tc;                                                                                \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                   \
-        return QTest::qExec(&tc, argc, argv);                                                        \
+#define FREQDECK_NAMESPACED_TEST_MAIN(AppClass, TestClass) \
+    int main(int argc, char **argv)                        \
+    {                                                      \
+        MountNamespace::enter();                           \
+        AppClass app(argc, argv);                          \
+        TestClass tc;                                      \
+        QTEST_SET_MAIN_SOURCE_PATH                         \
+        return QTest::qExec(&tc, argc, argv);              \
     }

@@ -71,8 +71,10 @@ void SysfsFixture::addTypicalCore(int core, int minKHz, int maxKHz, Online onlin
     writeAttribute(core, QStringLiteral("cpuinfo_min_freq"), min, 0444);
     writeAttribute(core, QStringLiteral("cpuinfo_transition_latency"), "10000\n", 0444);
     writeAttribute(core, QStringLiteral("related_cpus"), QByteArray::number(core) + '\n', 0444);
-    writeAttribute(core, QStringLiteral("scaling_available_frequencies"), max.trimmed() + ' ' + mid.trimmed() + ' ' + min, 0444);
-    writeAttribute(core, QStringLiteral("scaling_available_governors"), "performance powersave schedutil ondemand\n", 0444);
+    writeAttribute(core, QStringLiteral("scaling_available_frequencies"),
+                   max.trimmed() + ' ' + mid.trimmed() + ' ' + min, 0444);
+    writeAttribute(core, QStringLiteral("scaling_available_governors"), "performance powersave schedutil ondemand\n",
+                   0444);
     writeAttribute(core, QStringLiteral("scaling_cur_freq"), mid, 0444);
     writeAttribute(core, QStringLiteral("scaling_driver"), "acpi-cpufreq\n", 0444);
     writeAttribute(core, QStringLiteral("scaling_governor"), "schedutil\n", 0644);

@@ -20,28 +20,27 @@ const char *const usageText = "Usage: freqdeck-cli [--json] show\n"
                               "       freqdeck-cli load FILE\n"
                               "       freqdeck-cli --help | --version\n";
 
-const char *const helpText =
-    "\n"
-    "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
-    "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
-    "Showing works for every user; changing settings needs root.\n"
-    "\n"
-    "Commands:\n"
-    "  show          one line per core: online state, governor, lower and upper limit and\n"
-    "                current frequency in MHz, below the processor model and the driver\n"
-    "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
-    "                and tells which profile is in force afterwards\n"
-    "  save FILE     saves the writable settings of every core to a settings file\n"
-    "  load FILE     applies a settings file saved here or by the window\n"
-    "\n"
-    "Options:\n"
-    "  --json        show prints the same values as JSON\n"
-    "  -h, --help    prints this help\n"
-    "  --version     prints the version\n"
-    "\n"
-    "Every write that the kernel refuses is named on standard error.\n"
-    "Exit status: 0 when every write succeeded, 1 when a write failed, 2 for wrong usage and\n"
-    "for a settings file that cannot be read.\n";
+const char *const helpText = "\n"
+                             "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
+                             "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
+                             "Showing works for every user; changing settings needs root.\n"
+                             "\n"
+                             "Commands:\n"
+                             "  show          one line per core: online state, governor, lower and upper limit and\n"
+                             "                current frequency in MHz, below the processor model and the driver\n"
+                             "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
+                             "                and tells which profile is in force afterwards\n"
+                             "  save FILE     saves the writable settings of every core to a settings file\n"
+                             "  load FILE     applies a settings file saved here or by the window\n"
+                             "\n"
+                             "Options:\n"
+                             "  --json        show prints the same values as JSON\n"
+                             "  -h, --help    prints this help\n"
+                             "  --version     prints the version\n"
+                             "\n"
+                             "Every write that the kernel refuses is named on standard error.\n"
+                             "Exit status: 0 when every write succeeded, 1 when a write failed, 2 for wrong usage and\n"
+                             "for a settings file that cannot be read.\n";
 
 struct Profile {
     const char *name;
@@ -112,7 +111,7 @@ QJsonObject describe(const CPUCore &core)
 QJsonValue driver(const CPUInfo &info)
 {
     for (const CPUCore &core : info.cores) {
-        const QJsonValue name = text(core, "scaling_driver");
+        QJsonValue name = text(core, "scaling_driver");
         if (!name.isNull())
             return name;
     }
@@ -211,8 +210,7 @@ int CliApp::run(const QStringList &arguments)
 
 int CliApp::usageError(const QString &reason)
 {
-    err << programName << ": " << reason << '\n'
-        << usageText << "Try 'freqdeck-cli --help' for more information.\n";
+    err << programName << ": " << reason << '\n' << usageText << "Try 'freqdeck-cli --help' for more information.\n";
     err.flush();
     return UsageError;
 }
@@ -221,8 +219,8 @@ WriteFailureHandler CliApp::failureReporter()
 {
     return [this](const WriteFailure &failure) {
         ++failures;
-        err << programName << ": cpu" << failure.core << ": " << failure.attribute << ": writing \""
-            << failure.value << "\" failed: " << QString::fromLocal8Bit(std::strerror(failure.error)) << '\n';
+        err << programName << ": cpu" << failure.core << ": " << failure.attribute << ": writing \"" << failure.value
+            << "\" failed: " << QString::fromLocal8Bit(std::strerror(failure.error)) << '\n';
         err.flush();
     };
 }
@@ -237,9 +235,8 @@ int CliApp::show(bool json)
     const QJsonValue driverName = driver(cpus);
 
     if (json) {
-        const QJsonObject all{{QStringLiteral("model"), model},
-                              {QStringLiteral("driver"), driverName},
-                              {QStringLiteral("cores"), cores}};
+        const QJsonObject all{
+            {QStringLiteral("model"), model}, {QStringLiteral("driver"), driverName}, {QStringLiteral("cores"), cores}};
         out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
         return Success;
     }

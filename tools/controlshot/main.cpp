@@ -10,7 +10,8 @@
 #include "imageswitch.h"
 #include "switchbutton.h"
 
-namespace {
+namespace
+{
 
 const QColor panelColour(222, 222, 222, 222);
 const QColor captionColour(0x2C, 0x3E, 0x50);
@@ -42,12 +43,11 @@ void hover(QWidget &w, int x)
 {
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(&w, &enter);
-    QMouseEvent move(QEvent::MouseMove, QPointF(x, w.height() / 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPoint(x, w.height() / 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &move);
 }
 
-struct SwitchState
-{
+struct SwitchState {
     QString text;
     QStringList labels;
     int current;
@@ -86,8 +86,7 @@ void drawSwitchButtons(QPainter &p, const QRect &panel)
 
 void drawImageSwitches(QPainter &p, const QRect &panel)
 {
-    struct Row
-    {
+    struct Row {
         QString text;
         ImageSwitch::ButtonStyle style;
         QSize size; // empty: the size the style sets

@@ -14,7 +14,8 @@
 #include <QTextStream>
 #include <QtMath>
 
-namespace {
+namespace
+{
 
 const QColor accent(0x1A, 0xBC, 0x9C);
 const QColor blue(0x34, 0x98, 0xDB);
@@ -361,14 +362,13 @@ QImage icon(int size)
 
 // --- image switch faces ----------------------------------------------------------------------
 
-struct PillLook
-{
-    QColor onTop, onBottom;     // track when checked
-    QColor offTop, offBottom;   // track when unchecked
+struct PillLook {
+    QColor onTop, onBottom;   // track when checked
+    QColor offTop, offBottom; // track when unchecked
     QColor offCaption;
     QString onText, offText;
     QFont::Weight weight;
-    double knobInset;           // gap between knob and track edge
+    double knobInset; // gap between knob and track edge
 };
 
 QImage pill(const PillLook &look, bool on)
@@ -467,12 +467,24 @@ int main(int argc, char **argv)
     const QDir out(args.at(1));
 
     // Style 1: flat bright green, bold capitals. Style 2: the teal accent, light captions.
-    const PillLook style1{QColor(0x3D, 0xD6, 0x7E), QColor(0x27, 0xAE, 0x60),
-                          QColor(0xD5, 0xDB, 0xDF), QColor(0xB8, 0xC1, 0xC7), QColor(0x56, 0x65, 0x73),
-                          QStringLiteral("ON"), QStringLiteral("OFF"), QFont::Bold, 2.5};
-    const PillLook style2{QColor(0x1F, 0xCF, 0xAC), QColor(0x16, 0xA0, 0x85),
-                          QColor(0x9A, 0xA6, 0xAC), QColor(0x7F, 0x8C, 0x8D), QColor(0xF4, 0xF6, 0xF7),
-                          QStringLiteral("On"), QStringLiteral("Off"), QFont::Medium, 3.5};
+    const PillLook style1{QColor(0x3D, 0xD6, 0x7E),
+                          QColor(0x27, 0xAE, 0x60),
+                          QColor(0xD5, 0xDB, 0xDF),
+                          QColor(0xB8, 0xC1, 0xC7),
+                          QColor(0x56, 0x65, 0x73),
+                          QStringLiteral("ON"),
+                          QStringLiteral("OFF"),
+                          QFont::Bold,
+                          2.5};
+    const PillLook style2{QColor(0x1F, 0xCF, 0xAC),
+                          QColor(0x16, 0xA0, 0x85),
+                          QColor(0x9A, 0xA6, 0xAC),
+                          QColor(0x7F, 0x8C, 0x8D),
+                          QColor(0xF4, 0xF6, 0xF7),
+                          QStringLiteral("On"),
+                          QStringLiteral("Off"),
+                          QFont::Medium,
+                          3.5};
 
     bool ok = true;
     ok &= save(background(), out, QStringLiteral("cpu_blue.jpg"), "JPG", 92);
