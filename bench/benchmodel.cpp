@@ -104,8 +104,7 @@ void addTmpfsCore(SysfsFixture &fx, int core)
 
 // Real kernfs directories and online files to stand in for cpufreq, which this machine may lack.
 // FREQDECK_BENCH_SYSFS_DIR names one directory to use for every core instead.
-struct RealSysfs
-{
+struct RealSysfs {
     std::vector<QString> dirs;
     std::vector<QString> onlineFiles;
 };
@@ -157,8 +156,7 @@ bool addKernfsCore(SysfsFixture &fx, int core)
 enum class Files { Tmpfs, Kernfs };
 
 // A fixture with its model and the matching floors, built once per benchmark and kept.
-struct Scene
-{
+struct Scene {
     SysfsFixture fx;
     std::unique_ptr<CPUInfo> info;
     std::vector<SyscallFloor> floors;
@@ -221,8 +219,7 @@ void updateCores(benchmark::State &state, Files files, int cores)
 }
 
 // Resident set and bytes handed out by malloc; the second has no page granularity.
-struct MemoryUse
-{
+struct MemoryUse {
     long rssKiB = 0;
     long heapBytes = 0;
 };
@@ -281,8 +278,8 @@ bool memoryCheck(int rounds)
                 end.rssKiB - start.rssKiB, peak.rssKiB - start.rssKiB);
     std::printf("memory: heap in use %ld -> %ld bytes (%+ld, peak %+ld)\n", start.heapBytes, end.heapBytes,
                 end.heapBytes - start.heapBytes, peak.heapBytes - start.heapBytes);
-    std::printf("memory: %s (limits: resident %+ld KiB, heap %+ld bytes)\n", ok ? "no growth" : "GROWTH",
-                rssNoiseKiB, heapNoiseBytes);
+    std::printf("memory: %s (limits: resident %+ld KiB, heap %+ld bytes)\n", ok ? "no growth" : "GROWTH", rssNoiseKiB,
+                heapNoiseBytes);
     return ok;
 }
 

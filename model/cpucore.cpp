@@ -72,16 +72,14 @@ QString readValue(int fd)
 
 // Characters that every locale encoding maps to the same character as Latin-1 does; NUL is not
 // one, so that it ends the scan in decodeName().
-struct PlainNameCharacters
-{
+struct PlainNameCharacters {
     constexpr PlainNameCharacters()
-        : plain()
     {
         for (int c = 0; c < 256; ++c)
             plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
                        || c == '-' || c == '.';
     }
-    bool plain[256];
+    bool plain[256] = {};
 };
 constexpr PlainNameCharacters plainNameCharacters;
 
@@ -103,7 +101,7 @@ class SubPath
 public:
     SubPath(const QByteArray &dir, const char *suffix)
     {
-        const size_t dirLen = static_cast<size_t>(dir.size());
+        const auto dirLen = static_cast<size_t>(dir.size());
         const size_t suffixLen = std::strlen(suffix);
         if (dirLen + suffixLen < sizeof buf) {
             std::memcpy(buf, dir.constData(), dirLen);
@@ -225,8 +223,7 @@ bool CPUCore::update()
     policies.clear();
 
     // The flags and the skipping of entries without an inode are those of opendir and readdir.
-    const int listingFd =
-        ::open(SubPath(dirPath, "/cpufreq").c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    const int listingFd = ::open(SubPath(dirPath, "/cpufreq").c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
     if (listingFd < 0)
         return true;
     // getdents64 into the stack rather than opendir: the 32 KiB buffer opendir allocates made

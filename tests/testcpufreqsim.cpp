@@ -16,8 +16,7 @@ namespace
 {
 
 // A simulated machine on a clock that only moves when the test says so.
-struct Rig
-{
+struct Rig {
     std::int64_t ns = 5'000'000'000;
     SimMachine m;
 
@@ -124,6 +123,7 @@ private slots:
     void cpuinfo();
 };
 
+// clang-format off
 void TestCpufreqSim::attributeSets_data()
 {
     using Set = AttributeModes;
@@ -162,6 +162,7 @@ void TestCpufreqSim::attributeSets_data()
     QTest::newRow("intel_pstate") << Driver::IntelPstate << intel;
     QTest::newRow("amd-pstate-epp") << Driver::AmdPstateEpp << amd;
 }
+// clang-format on
 
 void TestCpufreqSim::attributeSets()
 {
@@ -174,7 +175,10 @@ void TestCpufreqSim::attributeSets()
         const std::string dir = "/cpu/cpufreq/policy" + std::to_string(cpu);
         Set files;
         for (const std::string &name : rig.m.list(dir)) {
-            const std::optional<SimMachine::Node> node = rig.m.node(dir + "/" + name);
+            std::string path = dir;
+            path += '/';
+            path += name;
+            const std::optional<SimMachine::Node> node = rig.m.node(path);
             QVERIFY2(node, name.c_str());
             if (node->type == SimMachine::NodeType::File)
                 files[name] = node->mode;
@@ -285,6 +289,7 @@ void TestCpufreqSim::openRefusesTheMissingSide()
     QCOMPARE(rig.m.write("/cpu/online", "0-3"), long(-EACCES));
 }
 
+// clang-format off
 void TestCpufreqSim::governor_data()
 {
     QTest::addColumn<Driver>("driver");
@@ -309,6 +314,7 @@ void TestCpufreqSim::governor_data()
     QTest::newRow("amd performance") << amd << "performance" << 0 << "performance";
     QTest::newRow("amd userspace") << amd << "userspace" << EINVAL << "powersave";
 }
+// clang-format on
 
 void TestCpufreqSim::governor()
 {
@@ -325,6 +331,7 @@ void TestCpufreqSim::governor()
     QCOMPARE(rig.attr(3, "scaling_governor"), untouched.attr(3, "scaling_governor"));
 }
 
+// clang-format off
 void TestCpufreqSim::frequencyText_data()
 {
     QTest::addColumn<QString>("text");
@@ -342,6 +349,7 @@ void TestCpufreqSim::frequencyText_data()
     QTest::newRow("plus sign") << "+2000000" << EINVAL << 4000000u;
     QTest::newRow("negative as s32") << "3000000000" << EINVAL << 4000000u;
 }
+// clang-format on
 
 void TestCpufreqSim::frequencyText()
 {
@@ -355,6 +363,7 @@ void TestCpufreqSim::frequencyText()
     QCOMPARE(rig.freq(0, "scaling_min_freq"), error ? 800000u : max);
 }
 
+// clang-format off
 void TestCpufreqSim::limits_data()
 {
     QTest::addColumn<QString>("writes");
@@ -374,6 +383,7 @@ void TestCpufreqSim::limits_data()
     QTest::newRow("held-back min partly") << "max 2000000 min 3000000 max 2500000" << 2500000u << 2500000u;
     QTest::newRow("lowered min stays") << "min 3000000 max 2000000 min 1000000 max 4000000" << 1000000u << 4000000u;
 }
+// clang-format on
 
 void TestCpufreqSim::limits()
 {
@@ -389,6 +399,7 @@ void TestCpufreqSim::limits()
     QCOMPARE(rig.freq(1, "scaling_max_freq"), 4000000u);
 }
 
+// clang-format off
 void TestCpufreqSim::limitsSettleOnFrequencyTable_data()
 {
     QTest::addColumn<QString>("writes");
@@ -401,6 +412,7 @@ void TestCpufreqSim::limitsSettleOnFrequencyTable_data()
     QTest::newRow("no step inside: max moves up") << "min 2100000 max 2100000" << 2200000u << 2200000u;
     QTest::newRow("held-back min returns") << "max 2000000 min 3000000 max 3400000" << 3000000u << 3400000u;
 }
+// clang-format on
 
 void TestCpufreqSim::limitsSettleOnFrequencyTable()
 {
@@ -415,6 +427,7 @@ void TestCpufreqSim::limitsSettleOnFrequencyTable()
     QCOMPARE(rig.freq(0, "scaling_max_freq"), max);
 }
 
+// clang-format off
 void TestCpufreqSim::energyPreference_data()
 {
     QTest::addColumn<Driver>("driver");
@@ -445,6 +458,7 @@ void TestCpufreqSim::energyPreference_data()
     QTest::newRow("amd no raw values") << amd << "powersave" << "128" << EINVAL << "balance_performance";
     QTest::newRow("amd busy") << amd << "performance" << "balance_power" << EBUSY << "performance";
 }
+// clang-format on
 
 void TestCpufreqSim::energyPreference()
 {
@@ -459,12 +473,14 @@ void TestCpufreqSim::energyPreference()
     QCOMPARE(rig.attr(4, "energy_performance_preference"), after);
 }
 
+// clang-format off
 void TestCpufreqSim::performancePinsEnergyPreference_data()
 {
     QTest::addColumn<Driver>("driver");
     QTest::newRow("intel_pstate") << Driver::IntelPstate;
     QTest::newRow("amd-pstate-epp") << Driver::AmdPstateEpp;
 }
+// clang-format on
 
 void TestCpufreqSim::performancePinsEnergyPreference()
 {
@@ -479,6 +495,7 @@ void TestCpufreqSim::performancePinsEnergyPreference()
     QCOMPARE(rig.attr(1, "energy_performance_preference"), QStringLiteral("balance_performance"));
 }
 
+// clang-format off
 void TestCpufreqSim::onlineSwitch_data()
 {
     QTest::addColumn<QString>("text");
@@ -494,6 +511,7 @@ void TestCpufreqSim::onlineSwitch_data()
     QTest::newRow("only newline") << "\n" << EINVAL << "1";
     QTest::newRow("two newlines") << "0\n\n" << EINVAL << "1";
 }
+// clang-format on
 
 void TestCpufreqSim::onlineSwitch()
 {
@@ -569,6 +587,7 @@ void TestCpufreqSim::emptyWriteTakesNothing()
     QCOMPARE(rig.read("/cpu/cpu1/online"), QStringLiteral("1"));
 }
 
+// clang-format off
 void TestCpufreqSim::liveFrequencyFollowsGovernor_data()
 {
     QTest::addColumn<Driver>("driver");
@@ -586,6 +605,7 @@ void TestCpufreqSim::liveFrequencyFollowsGovernor_data()
     QTest::newRow("amd performance") << Driver::AmdPstateEpp << "performance" << 0.9 << 1.0 << true;
     QTest::newRow("amd powersave") << Driver::AmdPstateEpp << "powersave" << 0.0 << 0.3 << true;
 }
+// clang-format on
 
 void TestCpufreqSim::liveFrequencyFollowsGovernor()
 {
@@ -736,9 +756,7 @@ void TestCpufreqSim::statistics()
 void TestCpufreqSim::cpuinfo()
 {
     Rig rig(Driver::AmdPstateEpp, 6, "Test Processor 9000");
-    const auto blocks = [&]() {
-        return rig.read("/cpuinfo").split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
-    };
+    const auto blocks = [&]() { return rig.read("/cpuinfo").split(QStringLiteral("\n\n"), Qt::SkipEmptyParts); };
     QStringList list = blocks();
     QCOMPARE(list.size(), 6);
     for (int cpu = 0; cpu < 6; ++cpu) {

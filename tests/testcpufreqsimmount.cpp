@@ -72,10 +72,10 @@ private slots:
     void scriptRunsCommandOnSimulatedMachine();
 };
 
-#define START_SIM(sim)                                                                                                 \
-    do {                                                                                                               \
-        QString why;                                                                                                   \
-        QVERIFY2((sim).start(&why), qPrintable(why));                                                                  \
+#define START_SIM(sim)                                \
+    do {                                              \
+        QString why;                                  \
+        QVERIFY2((sim).start(&why), qPrintable(why)); \
     } while (false)
 
 void TestCpufreqSimMount::initTestCase()
@@ -90,8 +90,8 @@ void TestCpufreqSimMount::treeListsWithModes()
     MountedSim sim(simulatorPath);
     START_SIM(sim);
     const QStringList top = QDir(sim.cpu()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    for (const char *name : {"cpu0", "cpu7", "cpufreq", "cpuidle", "online", "offline", "possible", "present",
-                             "kernel_max"})
+    for (const char *name :
+         {"cpu0", "cpu7", "cpufreq", "cpuidle", "online", "offline", "possible", "present", "kernel_max"})
         QVERIFY2(top.contains(QLatin1String(name)), name);
     QVERIFY(!top.contains(QStringLiteral("cpu8")));
     QCOMPARE(QDir(sim.mnt()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -346,8 +346,7 @@ void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
 {
     if (::geteuid() != 0)
         QSKIP("run here as root; test_demorun runs the script as a user");
-    struct Result
-    {
+    struct Result {
         int code = -1;
         QByteArray out;
         QByteArray err;

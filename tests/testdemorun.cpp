@@ -30,8 +30,7 @@ private slots:
     void interruptStopsProgramAndSimulator();
 
 private:
-    struct Result
-    {
+    struct Result {
         int code = -1;
         QByteArray out;
         QByteArray err;
@@ -208,10 +207,10 @@ TestDemoRun::Result TestDemoRun::start(const QString &buildDir, const QStringLis
     process.setProcessEnvironment(env);
     const QString script = sourceDir + QStringLiteral("/scripts/start.sh");
     if (asNobody)
-        process.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=%1").arg(nobody),
-                                                             QStringLiteral("--regid=%1").arg(nobody),
-                                                             QStringLiteral("--clear-groups"), script, buildDir}
-                                                     + args);
+        process.start(QStringLiteral("setpriv"),
+                      QStringList{QStringLiteral("--reuid=%1").arg(nobody), QStringLiteral("--regid=%1").arg(nobody),
+                                  QStringLiteral("--clear-groups"), script, buildDir}
+                          + args);
     else
         process.start(script, QStringList{buildDir} + args);
     Result r;
@@ -315,15 +314,16 @@ void TestDemoRun::userFallsBackWithReason()
                                "nobody, so only root can mount the simulator. Starting freqdeck as it is.\n"));
     QCOMPARE(r.code, 7);
     const QByteArray realModel = QByteArray("model: ") + ([] {
-        QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-        if (!cpuinfo.open(QIODevice::ReadOnly))
-            return QByteArray();
-        for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return line.mid(line.indexOf(':') + 2);
-        }
-        return QByteArray();
-    }()) + '\n';
+                                     QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+                                     if (!cpuinfo.open(QIODevice::ReadOnly))
+                                         return QByteArray();
+                                     for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
+                                         if (line.startsWith("model name"))
+                                             return line.mid(line.indexOf(':') + 2);
+                                     }
+                                     return QByteArray();
+                                 }())
+                                 + '\n';
     QVERIFY2(r.out.startsWith("driver: \ncpus: "), r.out.constData());
     QVERIFY2(r.out.contains(realModel), r.out.constData());
     QVERIFY2(r.out.contains("uid: 65534\n"), r.out.constData());

@@ -47,7 +47,7 @@ QString installCopy(const QString &dir)
     makeTraversable(dir);
     makeTraversable(dir + "/freqdeck");
     makeTraversable(bin);
-    const QString target = bin + "/freqdeck";
+    QString target = bin + "/freqdeck";
     QFile::remove(target);
     if (!QFile::copy(QStringLiteral(FREQDECK_BINARY), target))
         return QString();
@@ -134,7 +134,7 @@ QString TestEndToEnd::waitForWindow(const QStringList &searchArgs)
     int tries = 0;
     do {
         ++tries;
-        const QString id = findWindow(searchArgs);
+        QString id = findWindow(searchArgs);
         if (!id.isEmpty())
             return id;
         QTest::qWait(100);
@@ -181,8 +181,8 @@ void TestEndToEnd::startRule()
     if (asRoot)
         program.start(binary, QStringList());
     else
-        program.start("setpriv", {QString("--reuid=%1").arg(nobody), QString("--regid=%1").arg(nobody),
-                                  "--clear-groups", binary});
+        program.start("setpriv",
+                      {QString("--reuid=%1").arg(nobody), QString("--regid=%1").arg(nobody), "--clear-groups", binary});
     QVERIFY(program.waitForStarted());
     auto stop = qScopeGuard([&program, underOpt] {
         if (program.state() != QProcess::NotRunning) {
@@ -214,7 +214,8 @@ void TestEndToEnd::startRule()
         runTool({"search", "--onlyvisible", "--class", "freqdeck"}, &ids);
         for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
             QString geometry;
-            resized = resized || (runTool({"getwindowgeometry", id}, &geometry) && geometry.contains("Geometry: 1200x650"));
+            resized =
+                resized || (runTool({"getwindowgeometry", id}, &geometry) && geometry.contains("Geometry: 1200x650"));
         }
         if (!resized)
             QTest::qWait(100);

@@ -11,8 +11,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 #include "cpuinfo.h"
@@ -48,10 +48,10 @@ namespace
 const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
 const int cpus = 8;
 
-#define START_SIM(sim)                                                                                                 \
-    do {                                                                                                               \
-        QString why;                                                                                                   \
-        QVERIFY2((sim).start(&why), qPrintable(why));                                                                  \
+#define START_SIM(sim)                                \
+    do {                                              \
+        QString why;                                  \
+        QVERIFY2((sim).start(&why), qPrintable(why)); \
     } while (false)
 
 // The whole text of a file as read(2) gives it; the errno of a failed open or read, or 0.
@@ -77,8 +77,7 @@ QByteArray readFile(const QString &path, int *error = nullptr)
 }
 
 // The settings of every simulated CPU as the kernel's files give them.
-struct CpuState
-{
+struct CpuState {
     QByteArray online, governor, minFreq, maxFreq;
     bool operator==(const CpuState &o) const
     {
@@ -208,11 +207,6 @@ void answerFileDialog(const QString &path)
 
 namespace QTest
 {
-template<>
-inline char *toString(const QList<CpuState> &state)
-{
-    return describe(state);
-}
 template<>
 inline char *toString(const CpuState &cpu)
 {

@@ -77,8 +77,8 @@ int RatioSummary::printSummary(std::ostream &out) const
             target = targets().find(name.substr(0, name.find('/')));
         char line[256];
         if (target == targets().end()) {
-            std::snprintf(line, sizeof line, "summary: %-32s %10.1f %10.1f  ratio %.3f\n", name.c_str(),
-                          result.ours, result.floor, result.ratio);
+            std::snprintf(line, sizeof line, "summary: %-32s %10.1f %10.1f  ratio %.3f\n", name.c_str(), result.ours,
+                          result.floor, result.ratio);
         } else {
             const bool met = result.ratio <= target->second;
             missed += met ? 0 : 1;

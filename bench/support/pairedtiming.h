@@ -15,7 +15,7 @@ class PairedTiming
 {
 public:
     // Runs both once; which goes first alternates so that neither always meets warm caches.
-    template <typename Ours, typename Floor>
+    template<typename Ours, typename Floor>
     void measure(Ours &&ours, Floor &&floor)
     {
         double oursNs;
@@ -38,7 +38,7 @@ public:
     void report(benchmark::State &state);
 
 private:
-    template <typename F>
+    template<typename F>
     static double timeNs(F &f)
     {
         const auto start = std::chrono::steady_clock::now();
@@ -69,8 +69,7 @@ public:
     int printSummary(std::ostream &out) const;
 
 private:
-    struct Result
-    {
+    struct Result {
         double ours = 0;
         double floor = 0;
         double ratio = 0;

@@ -22,8 +22,7 @@
 namespace
 {
 
-struct Context
-{
+struct Context {
     SimMachine machine;
     uid_t uid;
     gid_t gid;
@@ -32,8 +31,7 @@ struct Context
 
 // One open file: reads after the first continue in the text that the first one produced, as
 // sysfs does, so a reader taking small pieces sees one consistent value.
-struct OpenFile
-{
+struct OpenFile {
     std::string text;
     bool filled = false;
 };
@@ -45,7 +43,8 @@ Context &context()
 
 OpenFile *openFile(fuse_file_info *fi)
 {
-    return reinterpret_cast<OpenFile *>(static_cast<std::uintptr_t>(fi->fh));
+    // FUSE keeps the open file as a 64-bit handle; it is our pointer, stored by simOpen.
+    return reinterpret_cast<OpenFile *>(static_cast<std::uintptr_t>(fi->fh)); // NOLINT(performance-no-int-to-ptr)
 }
 
 void *simInit(fuse_conn_info *, fuse_config *cfg)
@@ -140,7 +139,8 @@ int simRead(const char *path, char *buf, size_t size, off_t offset, fuse_file_in
     if (offset < 0 || static_cast<size_t>(offset) >= file->text.size())
         return 0;
     const size_t n = std::min(size, file->text.size() - static_cast<size_t>(offset));
-    std::memcpy(buf, file->text.data() + offset, n);
+    // A read fills a byte buffer of the given size, not a C string.
+    std::memcpy(buf, file->text.data() + offset, n); // NOLINT(bugprone-not-null-terminated-result)
     return static_cast<int>(n);
 }
 
@@ -173,27 +173,26 @@ int simUtimens(const char *path, const struct timespec *, fuse_file_info *)
 
 void usage(FILE *out)
 {
-    std::fputs(
-        "Usage: freqdeck-cpufreq-sim [options] MOUNTPOINT\n"
-        "\n"
-        "Mounts a simulated machine: MOUNTPOINT/cpu is laid out like /sys/devices/system/cpu and\n"
-        "MOUNTPOINT/cpuinfo like /proc/cpuinfo. Writes follow the kernel's rules and error numbers.\n"
-        "\n"
-        "  --cpus N          logical CPUs (default 8)\n"
-        "  --driver NAME     acpi-cpufreq (default), intel_pstate or amd-pstate-epp\n"
-        "  --model TEXT      the processor's model name\n"
-        "  --min-khz N       the hardware's lowest frequency\n"
-        "  --max-khz N       the hardware's highest frequency\n"
-        "  --seed N          varies the simulated load\n"
-        "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
-        "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
-        "  --allow-other     let other users in (always on when run as root); needs\n"
-        "                    user_allow_other in /etc/fuse.conf when run by a user\n"
-        "  -d, --debug       print every FUSE request\n"
-        "  -h, --help        this text\n"
-        "\n"
-        "Ready when MOUNTPOINT/cpuinfo exists. SIGTERM, SIGINT or SIGHUP unmount and stop it.\n",
-        out);
+    std::fputs("Usage: freqdeck-cpufreq-sim [options] MOUNTPOINT\n"
+               "\n"
+               "Mounts a simulated machine: MOUNTPOINT/cpu is laid out like /sys/devices/system/cpu and\n"
+               "MOUNTPOINT/cpuinfo like /proc/cpuinfo. Writes follow the kernel's rules and error numbers.\n"
+               "\n"
+               "  --cpus N          logical CPUs (default 8)\n"
+               "  --driver NAME     acpi-cpufreq (default), intel_pstate or amd-pstate-epp\n"
+               "  --model TEXT      the processor's model name\n"
+               "  --min-khz N       the hardware's lowest frequency\n"
+               "  --max-khz N       the hardware's highest frequency\n"
+               "  --seed N          varies the simulated load\n"
+               "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
+               "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
+               "  --allow-other     let other users in (always on when run as root); needs\n"
+               "                    user_allow_other in /etc/fuse.conf when run by a user\n"
+               "  -d, --debug       print every FUSE request\n"
+               "  -h, --help        this text\n"
+               "\n"
+               "Ready when MOUNTPOINT/cpuinfo exists. SIGTERM, SIGINT or SIGHUP unmount and stop it.\n",
+               out);
 }
 
 bool parseNumber(const char *text, long min, long max, long &value)
@@ -231,8 +230,8 @@ int main(int argc, char **argv)
             long v = 0;
             const char *text = value();
             if (!parseNumber(text, min, max, v)) {
-                std::fprintf(stderr, "freqdeck-cpufreq-sim: %s: '%s' is not a number from %ld to %ld\n",
-                             arg.c_str(), text, min, max);
+                std::fprintf(stderr, "freqdeck-cpufreq-sim: %s: '%s' is not a number from %ld to %ld\n", arg.c_str(),
+                             text, min, max);
                 std::exit(2);
             }
             return v;
@@ -304,8 +303,9 @@ int main(int argc, char **argv)
         options += ",allow_other";
     std::vector<std::string> fuseArgv = {argv[0], "-o", options};
     if (debug)
-        fuseArgv.push_back("-d");
+        fuseArgv.emplace_back("-d");
     std::vector<char *> fuseArgvPtrs;
+    fuseArgvPtrs.reserve(fuseArgv.size());
     for (std::string &a : fuseArgv)
         fuseArgvPtrs.push_back(a.data());
     fuse_args args = FUSE_ARGS_INIT(static_cast<int>(fuseArgvPtrs.size()), fuseArgvPtrs.data());

@@ -13,8 +13,7 @@ namespace
 {
 
 // What differs between the driver flavours besides their attribute sets.
-struct Flavour
-{
+struct Flavour {
     const char *driver;
     const char *model;
     const char *vendor;
@@ -30,12 +29,23 @@ struct Flavour
 
 const Flavour &flavourOf(SimMachine::Driver driver)
 {
-    static const Flavour acpi{"acpi-cpufreq", "Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", "GenuineIntel", 6, 60, 3,
-                              8192, "", 800000, 3400000, "schedutil"};
-    static const Flavour intel{"intel_pstate", "Intel(R) Core(TM) i7-6700 CPU @ 3.40GHz", "GenuineIntel", 6, 94, 3,
-                               8192, " hwp hwp_notify hwp_act_window hwp_epp", 800000, 4000000, "powersave"};
-    static const Flavour amd{"amd-pstate-epp", "AMD Ryzen 7 5800X 8-Core Processor", "AuthenticAMD", 25, 33, 0,
-                             512, " cppc", 550000, 4700000, "powersave"};
+    static const Flavour acpi{
+        "acpi-cpufreq", "Intel(R) Core(TM) i7-4770 CPU @ 3.40GHz", "GenuineIntel", 6, 60, 3, 8192, "", 800000, 3400000,
+        "schedutil"};
+    static const Flavour intel{
+        "intel_pstate", "Intel(R) Core(TM) i7-6700 CPU @ 3.40GHz", "GenuineIntel", 6,       94,         3,
+        8192,           " hwp hwp_notify hwp_act_window hwp_epp",  800000,         4000000, "powersave"};
+    static const Flavour amd{"amd-pstate-epp",
+                             "AMD Ryzen 7 5800X 8-Core Processor",
+                             "AuthenticAMD",
+                             25,
+                             33,
+                             0,
+                             512,
+                             " cppc",
+                             550000,
+                             4700000,
+                             "powersave"};
     switch (driver) {
     case SimMachine::Driver::IntelPstate:
         return intel;
@@ -197,8 +207,7 @@ std::int64_t steadyNow()
 
 } // namespace
 
-struct SimMachine::Location
-{
+struct SimMachine::Location {
     enum Kind {
         Root,
         CpuDir,
@@ -498,9 +507,9 @@ std::vector<std::string> SimMachine::list(const std::string &path) const
         names.insert(names.end(), std::begin(topFiles), std::end(topFiles));
         break;
     case Location::CoreDir:
-        names.push_back("cpufreq");
+        names.emplace_back("cpufreq");
         if (where->cpu != 0)
-            names.push_back("online");
+            names.emplace_back("online");
         break;
     case Location::PolicyRoot:
         for (int cpu = 0; cpu < cfg.cpus; ++cpu)
@@ -508,13 +517,13 @@ std::vector<std::string> SimMachine::list(const std::string &path) const
         break;
     case Location::PolicyDir:
         for (const Attribute &a : policyAttributes())
-            names.push_back(a.name);
+            names.emplace_back(a.name);
         if (hasTable())
-            names.push_back("stats");
+            names.emplace_back("stats");
         break;
     case Location::StatsDir:
         for (const Attribute &a : statsAttributes())
-            names.push_back(a.name);
+            names.emplace_back(a.name);
         break;
     case Location::CpuidleDir:
         names.assign(std::begin(cpuidleFiles), std::end(cpuidleFiles));
@@ -626,7 +635,7 @@ std::string SimMachine::cpuList(bool online) const
             continue;
         }
         int last = cpu;
-        while (last + 1 < cfg.cpus && policies[static_cast<std::size_t>(last + 1)].online == online)
+        while (last + 1 < cfg.cpus && policies[static_cast<std::size_t>(last) + 1].online == online)
             ++last;
         if (!text.empty())
             text += ',';
@@ -673,7 +682,7 @@ std::string SimMachine::cpuInfoText()
         text += std::string("flags\t\t: fpu vme de pse tsc msr pae mce cx8 apic sep mtrr pge mca cmov pat pse36 "
                             "clflush mmx fxsr sse sse2 ht syscall nx lm constant_tsc nonstop_tsc pni ssse3 cx16 "
                             "sse4_1 sse4_2 popcnt aes xsave avx avx2")
-            + flavour.extraFlags + '\n';
+                + flavour.extraFlags + '\n';
         text += std::string("bogomips\t: ") + bogomips + '\n';
         text += "clflush size\t: 64\n";
         text += "address sizes\t: 39 bits physical, 48 bits virtual\n";
@@ -1019,7 +1028,7 @@ unsigned SimMachine::targetFrequency(int cpu, std::int64_t tick) const
     const Policy &p = policies[static_cast<std::size_t>(cpu)];
     const unsigned min = p.minFreq;
     const unsigned max = p.maxFreq;
-    const double span = static_cast<double>(max - min);
+    const auto span = static_cast<double>(max - min);
     const double l = load(cpu, tick);
     if (hasTable()) {
         if (p.governor == "performance")

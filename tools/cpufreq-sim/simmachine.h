@@ -17,12 +17,11 @@ class SimMachine
 public:
     enum class Driver { AcpiCpufreq, IntelPstate, AmdPstateEpp };
 
-    struct Config
-    {
+    struct Config {
         int cpus = 8;
         Driver driver = Driver::AcpiCpufreq;
-        std::string model;     // empty: the flavour's usual processor
-        unsigned minKHz = 0;   // 0: the flavour's usual hardware limits
+        std::string model;   // empty: the flavour's usual processor
+        unsigned minKHz = 0; // 0: the flavour's usual hardware limits
         unsigned maxKHz = 0;
         std::size_t pageSize = 4096;
         std::uint64_t seed = 1; // makes the wandering frequencies reproducible
@@ -32,8 +31,7 @@ public:
     using Clock = std::function<std::int64_t()>;
 
     enum class NodeType { Directory, File, Symlink };
-    struct Node
-    {
+    struct Node {
         NodeType type;
         unsigned mode;      // permission bits only
         std::string target; // symlinks
@@ -66,15 +64,14 @@ public:
     long write(const std::string &path, std::string_view data);
 
 private:
-    struct Policy
-    {
+    struct Policy {
         bool online = true;
         std::string governor;
-        long minRequest = 0;  // the user's frequency QoS requests, kept as written
+        long minRequest = 0; // the user's frequency QoS requests, kept as written
         long maxRequest = 0;
         unsigned minFreq = 0; // the limits in force
         unsigned maxFreq = 0;
-        unsigned setspeed = 0;   // the userspace governor's wish
+        unsigned setspeed = 0; // the userspace governor's wish
         int epp = 0;
         int eppBeforePerformance = 0;
         unsigned cur = 0;
@@ -85,8 +82,7 @@ private:
     };
 
     struct Location;
-    struct Attribute
-    {
+    struct Attribute {
         const char *name;
         unsigned mode;
     };

@@ -146,12 +146,11 @@ QImage background()
 // --- logo ------------------------------------------------------------------------------------
 
 // What changes between the logo and its smaller renderings as an icon.
-struct LogoDetail
-{
-    int pins = 7;           // a side
+struct LogoDetail {
+    int pins = 7; // a side
     double pinWidth = 30, pitch = 60;
     double wave = 14, waveGlow = 30;
-    double chirp = 1.6;     // how much the wave speeds up towards the right
+    double chirp = 1.6; // how much the wave speeds up towards the right
     bool dieGrid = true;
 };
 
@@ -297,14 +296,13 @@ QImage largeIcon(int size)
 // where there is room for it.
 QImage smallIcon(int size)
 {
-    struct Layout
-    {
+    struct Layout {
         int pinLength, pins, pinWidth, pitch;
         bool die;
     };
-    const Layout l = size <= 16 ? Layout{2, 3, 2, 4, false}
-                   : size <= 24 ? Layout{3, 4, 2, 4, true}
-                                : Layout{4, 5, 2, 4, true};
+    const Layout l = size <= 16   ? Layout{2, 3, 2, 4, false}
+                     : size <= 24 ? Layout{3, 4, 2, 4, true}
+                                  : Layout{4, 5, 2, 4, true};
     QImage img = transparentImage(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -314,8 +312,8 @@ QImage smallIcon(int size)
     p.setBrush(QColor(0xC9, 0xD3, 0xDA));
     for (int i = 0; i < l.pins; ++i) {
         const int at = first + i * l.pitch;
-        p.drawRect(at, 0, l.pinWidth, size);  // top and bottom pins in one go;
-        p.drawRect(0, at, size, l.pinWidth);  // the package covers their middle
+        p.drawRect(at, 0, l.pinWidth, size); // top and bottom pins in one go;
+        p.drawRect(0, at, size, l.pinWidth); // the package covers their middle
     }
 
     const QRectF body(l.pinLength + 0.5, l.pinLength + 0.5, size - 2 * l.pinLength - 1, size - 2 * l.pinLength - 1);
