@@ -80,7 +80,7 @@ void TestEndToEnd::initTestCase()
         if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
             continue;
         xserver.start("Xvfb", {QString(":%1").arg(n), "-displayfd", "1", "-screen", "0", "1280x800x24", "-ac",
-                               "-nolisten", "tcp"});
+                               "-noreset", "-nolisten", "tcp"});
         QVERIFY2(xserver.waitForStarted(), "Xvfb does not start");
         QElapsedTimer clock;
         clock.start();
