@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, in build-bench) and runs every benchmark program, each ending
-# with its summary of ratios against the system-call floor. Arguments go to every program, for
-# example --benchmark_filter=Core. BENCH_REPETITIONS sets the repetitions (default 5).
+# with its summary of ratios against its baseline: the system-call floor for the model and the
+# pages, a minimal Qt program for start-up. Arguments go to every program, for example
+# --benchmark_filter=Core or --memory-rounds=0. BENCH_REPETITIONS sets the repetitions (default 5).
+# bench_startup needs root (or unprivileged user namespaces) for its private mount namespace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

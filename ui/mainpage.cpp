@@ -33,6 +33,9 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     overviewLabel->setFont(font);
     updateOverview();
     overviewLabel->adjustSize();
+    // The scroll area never resizes the label, so its size is fixed from here on. Saying so keeps
+    // each new text from asking the scroll area to lay out the whole text again for nothing.
+    overviewLabel->setFixedSize(overviewLabel->size());
 
     overviewArea = new QScrollArea(this);
     overviewArea->setFrameStyle(0);

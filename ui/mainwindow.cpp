@@ -35,9 +35,11 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     mainLayout->addSpacing(20);
 
     pages = new QStackedLayout;
-    pages->addWidget(new MainPage(cpuInfo, nullptr));
+    // Pages are built inside the window: moving a finished page in would make every one of its
+    // widgets resolve the style sheet once more, which with many cores dominated start-up.
+    pages->addWidget(new MainPage(cpuInfo, this));
     for (CPUCore &core : cpuInfo.cores)
-        pages->addWidget(new DisplayCorePage(core, nullptr));
+        pages->addWidget(new DisplayCorePage(core, this));
     pages->setCurrentIndex(0);
     mainLayout->addLayout(pages, 0);
     mainLayout->addSpacing(20);

@@ -45,6 +45,11 @@ PolicyDisplayWidget::PolicyDisplayWidget(CPUCore &core, QWidget *parent)
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
 
     infoList->adjustSize();
+    // The scroll area never resizes the list, so its size is fixed from here on. Saying so keeps a
+    // changed value from making the scroll area measure every row again. The layout's default
+    // constraint would drop the minimum once the list is no longer a window of its own.
+    form->setSizeConstraint(QLayout::SetNoConstraint);
+    infoList->setFixedSize(infoList->size());
     setWidget(infoList);
 }
 

@@ -69,12 +69,13 @@ void RatioSummary::ReportRuns(const std::vector<Run> &runs)
 int RatioSummary::printSummary(std::ostream &out) const
 {
     int missed = 0;
-    out << "\nsummary: benchmark, ours and system-call floor (median us), ratio, target\n";
+    out << "\nsummary: benchmark, ours and its baseline (median us), ratio, target\n";
     for (const auto &[name, result] : results) {
-        // Registered names may carry arguments after a slash; targets are set per family.
+        // Run names carry arguments after slashes; the longest registered prefix sets the target.
         auto target = targets().find(name);
-        if (target == targets().end())
-            target = targets().find(name.substr(0, name.find('/')));
+        for (size_t slash = name.rfind('/'); target == targets().end() && slash != std::string::npos && slash > 0;
+             slash = name.rfind('/', slash - 1))
+            target = targets().find(name.substr(0, slash));
         char line[256];
         if (target == targets().end()) {
             std::snprintf(line, sizeof line, "summary: %-32s %10.1f %10.1f  ratio %.3f\n", name.c_str(), result.ours,

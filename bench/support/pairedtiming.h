@@ -28,6 +28,12 @@ public:
             oursNs = timeNs(ours);
         }
         oursFirst = !oursFirst;
+        add(oursNs, floorNs);
+    }
+
+    // For times taken elsewhere, for example by another process; the caller alternates the order.
+    void add(double oursNs, double floorNs)
+    {
         ours_.push_back(oursNs);
         floor_.push_back(floorNs);
         ratios.push_back(floorNs > 0 ? oursNs / floorNs : 0);
@@ -56,7 +62,7 @@ private:
 double median(std::vector<double> values);
 
 // The console output plus one summary line per benchmark at the end: its median ratio against the
-// target it was registered with.
+// target registered for its name or the longest part of it that ends before a slash.
 class RatioSummary : public benchmark::ConsoleReporter
 {
 public:
