@@ -266,7 +266,8 @@ void overviewRefresh(benchmark::State &state, Paint paint)
     // The benchmark is only worth something if the text really follows the files.
     s.overviewFiles.set(++s.tick);
     refresh();
-    const QString expected = QString::number(LiveFrequencies::kiloHertz(s.tick, 2 * (overviewCores - 1)));
+    const QString expected =
+        QString::number(LiveFrequencies::kiloHertz(s.tick, static_cast<size_t>(2) * (overviewCores - 1)));
     if (!s.overviewLabel->text().contains(QStringLiteral("CPU %1 ").arg(overviewCores - 1))
         || !s.overviewLabel->text().contains(expected)) {
         state.SkipWithError("the overview does not show the new values");

@@ -88,6 +88,7 @@ public:
 
         static const std::vector<std::string> env = childEnvironment();
         std::vector<char *> envp;
+        envp.reserve(env.size() + 1);
         for (const std::string &e : env)
             envp.push_back(const_cast<char *>(e.c_str()));
         envp.push_back(nullptr);

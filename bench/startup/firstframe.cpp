@@ -27,7 +27,7 @@ using Flush = void (*)(QBackingStore *, const QRegion &, QWindow *, const QPoint
 
 Flush realFlush()
 {
-    static const Flush real =
+    static const auto real =
         reinterpret_cast<Flush>(::dlsym(RTLD_NEXT, "_ZN13QBackingStore5flushERK7QRegionP7QWindowRK6QPoint"));
     return real;
 }
