@@ -371,15 +371,10 @@ void memoryChecks(int rounds)
 
 int main(int argc, char **argv)
 {
-    int memoryRounds = 10000;
-    std::vector<char *> args;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--memory-rounds=", 16) == 0)
-            memoryRounds = std::atoi(argv[i] + 16);
-        else if (std::strncmp(argv[i], "--memory-seconds=", 17) != 0) // bench_startup's, from bench/run.sh
-            args.push_back(argv[i]);
-    }
-    int benchArgc = static_cast<int>(args.size());
+    BenchArguments arguments = splitBenchArguments(argc, argv);
+    const int memoryRounds = arguments.memoryRounds;
+    std::vector<char *> &args = arguments.args;
+    int &benchArgc = arguments.argc;
 
     preferTmpfsForFixtures();
     // No display needed, and the same platform wherever it runs.

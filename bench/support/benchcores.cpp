@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -166,4 +168,17 @@ void keepPeak(MemoryUse &peak, const MemoryUse &now)
 {
     peak.rssKiB = std::max(peak.rssKiB, now.rssKiB);
     peak.heapBytes = std::max(peak.heapBytes, now.heapBytes);
+}
+
+BenchArguments splitBenchArguments(int argc, char **argv)
+{
+    BenchArguments result;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--memory-rounds=", 16) == 0)
+            result.memoryRounds = std::atoi(argv[i] + 16);
+        else if (std::strncmp(argv[i], "--memory-seconds=", 17) != 0) // bench_startup's, from bench/run.sh
+            result.args.push_back(argv[i]);
+    }
+    result.argc = static_cast<int>(result.args.size());
+    return result;
 }

@@ -53,5 +53,14 @@ struct MemoryUse {
 };
 MemoryUse memoryUse();
 
+// The arguments of a benchmark program: --memory-rounds=N is its own (default 10000), the
+// start-up benchmark's --memory-seconds=N is dropped, everything else goes to Google Benchmark.
+struct BenchArguments {
+    int memoryRounds = 10000;
+    std::vector<char *> args;
+    int argc = 0;
+};
+BenchArguments splitBenchArguments(int argc, char **argv);
+
 // Keeps the largest of each figure seen.
 void keepPeak(MemoryUse &peak, const MemoryUse &now);
