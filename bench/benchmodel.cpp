@@ -94,40 +94,17 @@ void updateCores(benchmark::State &state, Files files, int cores)
 // Returns false when memory grew beyond what the allocator's own rounding explains.
 bool memoryCheck(int rounds)
 {
-    constexpr long rssNoiseKiB = 256;
-    constexpr long heapNoiseBytes = 4096;
-
     Scene &s = scene(Files::Tmpfs, overviewCores);
     if (!s.error.isEmpty()) {
         std::cout << "memory: skipped: " << qPrintable(s.error) << '\n';
         return false;
     }
-    auto round = [&s] {
+    std::printf("memory: update(): %d rounds over %d cores (%d files each round)\n", rounds, overviewCores,
+                s.attributeFiles);
+    return checkMemoryGrowth("update()", rounds, [&s] {
         for (CPUCore &core : s.info->cores)
             core.update();
-    };
-    for (int i = 0; i < 100; ++i) // settle caches and the allocator's free lists first
-        round();
-
-    const MemoryUse start = memoryUse();
-    MemoryUse peak = start;
-    for (int i = 1; i <= rounds; ++i) {
-        round();
-        if (i % 1000 == 0 || i == rounds)
-            keepPeak(peak, memoryUse());
-    }
-    const MemoryUse end = memoryUse();
-    const bool ok = end.rssKiB - start.rssKiB <= rssNoiseKiB && peak.rssKiB - start.rssKiB <= rssNoiseKiB
-                    && end.heapBytes - start.heapBytes <= heapNoiseBytes;
-    std::printf("memory: %d rounds of update() over %d cores (%d files each round)\n", rounds, overviewCores,
-                s.attributeFiles);
-    std::printf("memory: resident %ld KiB -> %ld KiB (%+ld KiB, peak %+ld KiB)\n", start.rssKiB, end.rssKiB,
-                end.rssKiB - start.rssKiB, peak.rssKiB - start.rssKiB);
-    std::printf("memory: heap in use %ld -> %ld bytes (%+ld, peak %+ld)\n", start.heapBytes, end.heapBytes,
-                end.heapBytes - start.heapBytes, peak.heapBytes - start.heapBytes);
-    std::printf("memory: %s (limits: resident %+ld KiB, heap %+ld bytes)\n", ok ? "no growth" : "GROWTH", rssNoiseKiB,
-                heapNoiseBytes);
-    return ok;
+    });
 }
 
 } // namespace

@@ -315,34 +315,6 @@ void corePageRefresh(benchmark::State &state, Paint paint)
     state.counters["paints"] = paints;
 }
 
-// Returns false when memory grew beyond what the allocator's own rounding explains.
-bool memoryCheck(const char *what, int rounds, const std::function<void()> &tick)
-{
-    constexpr long rssNoiseKiB = 256;
-    constexpr long heapNoiseBytes = 4096;
-
-    for (int i = 0; i < 100; ++i) // settle caches and the allocator's free lists first
-        tick();
-    const MemoryUse start = memoryUse();
-    MemoryUse peak = start;
-    for (int i = 1; i <= rounds; ++i) {
-        tick();
-        if (i % 1000 == 0 || i == rounds)
-            keepPeak(peak, memoryUse());
-    }
-    const MemoryUse end = memoryUse();
-    const bool ok = end.rssKiB - start.rssKiB <= rssNoiseKiB && peak.rssKiB - start.rssKiB <= rssNoiseKiB
-                    && end.heapBytes - start.heapBytes <= heapNoiseBytes;
-    std::printf("memory: %s: %d refreshes, each followed by its painting\n", what, rounds);
-    std::printf("memory: %s: resident %ld KiB -> %ld KiB (%+ld KiB, peak %+ld KiB)\n", what, start.rssKiB, end.rssKiB,
-                end.rssKiB - start.rssKiB, peak.rssKiB - start.rssKiB);
-    std::printf("memory: %s: heap in use %ld -> %ld bytes (%+ld, peak %+ld)\n", what, start.heapBytes, end.heapBytes,
-                end.heapBytes - start.heapBytes, peak.heapBytes - start.heapBytes);
-    std::printf("memory: %s: %s (limits: resident %+ld KiB, heap %+ld bytes)\n", what, ok ? "no growth" : "GROWTH",
-                rssNoiseKiB, heapNoiseBytes);
-    return ok;
-}
-
 void memoryChecks(int rounds)
 {
     Scene &s = scene();
@@ -351,7 +323,8 @@ void memoryChecks(int rounds)
         return;
     }
     s.showPage(0);
-    memoryCheck("overview", rounds, [&s] {
+    std::printf("memory: overview: %d refreshes, each followed by its painting\n", rounds);
+    checkMemoryGrowth("overview", rounds, [&s] {
         s.overviewFiles.set(++s.tick);
         s.overview->updateInfo();
         deliverPostedEvents();
@@ -360,7 +333,8 @@ void memoryChecks(int rounds)
     DisplayCorePage *page = s.visibleCorePage();
     if (!page)
         return;
-    memoryCheck("core page", rounds, [&s, page] {
+    std::printf("memory: core page: %d refreshes, each followed by its painting\n", rounds);
+    checkMemoryGrowth("core page", rounds, [&s, page] {
         s.coreFiles.set(++s.tick);
         page->updateInfo();
         deliverPostedEvents();

@@ -164,10 +164,33 @@ MemoryUse memoryUse()
     return use;
 }
 
-void keepPeak(MemoryUse &peak, const MemoryUse &now)
+bool checkMemoryGrowth(const char *what, int rounds, const std::function<void()> &tick)
 {
-    peak.rssKiB = std::max(peak.rssKiB, now.rssKiB);
-    peak.heapBytes = std::max(peak.heapBytes, now.heapBytes);
+    constexpr long rssNoiseKiB = 256;
+    constexpr long heapNoiseBytes = 4096;
+
+    for (int i = 0; i < 100; ++i)
+        tick();
+    const MemoryUse start = memoryUse();
+    MemoryUse peak = start;
+    for (int i = 1; i <= rounds; ++i) {
+        tick();
+        if (i % 1000 == 0 || i == rounds) {
+            const MemoryUse now = memoryUse();
+            peak.rssKiB = std::max(peak.rssKiB, now.rssKiB);
+            peak.heapBytes = std::max(peak.heapBytes, now.heapBytes);
+        }
+    }
+    const MemoryUse end = memoryUse();
+    const bool ok = end.rssKiB - start.rssKiB <= rssNoiseKiB && peak.rssKiB - start.rssKiB <= rssNoiseKiB
+                    && end.heapBytes - start.heapBytes <= heapNoiseBytes;
+    std::printf("memory: %s: resident %ld KiB -> %ld KiB (%+ld KiB, peak %+ld KiB)\n", what, start.rssKiB, end.rssKiB,
+                end.rssKiB - start.rssKiB, peak.rssKiB - start.rssKiB);
+    std::printf("memory: %s: heap in use %ld -> %ld bytes (%+ld, peak %+ld)\n", what, start.heapBytes, end.heapBytes,
+                end.heapBytes - start.heapBytes, peak.heapBytes - start.heapBytes);
+    std::printf("memory: %s: %s (limits: resident %+ld KiB, heap %+ld bytes)\n", what, ok ? "no growth" : "GROWTH",
+                rssNoiseKiB, heapNoiseBytes);
+    return ok;
 }
 
 BenchArguments splitBenchArguments(int argc, char **argv)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,5 +63,7 @@ struct BenchArguments {
 };
 BenchArguments splitBenchArguments(int argc, char **argv);
 
-// Keeps the largest of each figure seen.
-void keepPeak(MemoryUse &peak, const MemoryUse &now);
+// Runs tick() 100 times to settle caches and the allocator's free lists, then `rounds` times,
+// sampling memory every 1000. Prints the "memory: WHAT:" lines and returns false when memory grew
+// beyond what the allocator's own rounding explains.
+bool checkMemoryGrowth(const char *what, int rounds, const std::function<void()> &tick);
