@@ -270,7 +270,7 @@ void writePolicy(CPUCore &core, const QString &name, const QVariant &value, cons
         return;
     const int error = errno;
     if (core.policies.value(name).writable)
-        onFailure({core.core_id(), name, value.toString(), error});
+        onFailure({core.core_id(), name, value.toString(), error, QString()});
 }
 
 // setEnabled, telling onFailure when the switch refused. A core without a switch (the boot CPU on
@@ -282,7 +282,8 @@ void writeOnline(CPUCore &core, bool enable, const WriteFailureHandler &onFailur
     const int error = errno;
     if (enable && error == ENOENT)
         return;
-    onFailure({core.core_id(), QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"), error});
+    onFailure({core.core_id(), QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"), error,
+               QString()});
 }
 
 // Frequencies are compared in signed 32-bit arithmetic; the doubling wraps instead of overflowing.

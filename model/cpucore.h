@@ -7,9 +7,8 @@
 #include <QString>
 #include <QVariant>
 
-#include <functional>
-
 #include "cpupolicy.h"
+#include "writefailure.h"
 
 // The one-click profiles; the value is also the segment index of the profile selector. Every value
 // outside 0 to 4 acts as Custom.
@@ -21,18 +20,6 @@ enum PREDEFINED_GOVERNS : int {
     GOVERN_POWERSAVE = 4,
     GOVERN_CUSTOM = 5,
 };
-
-// A write that did not take: the core's number, the attribute ("online" for the core's switch), the
-// text that was to be written and the errno the attempt left.
-struct WriteFailure {
-    short core = -1;
-    QString attribute;
-    QString value;
-    int error = 0;
-};
-
-// Told of each failed write by the operations that otherwise carry on past failures silently.
-using WriteFailureHandler = std::function<void(const WriteFailure &)>;
 
 // One logical CPU as sysfs presents it: its online switch and one record per cpufreq attribute.
 class CPUCore

@@ -73,6 +73,13 @@ void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailure
         core.setPredefinedGoverns(govern, onFailure);
 }
 
+ApplyReport CPUInfo::applyProfile(PREDEFINED_GOVERNS govern)
+{
+    ApplyReport report;
+    setPredefinedGoverns(govern, [&report](const WriteFailure &failure) { report.fail(failure); });
+    return report;
+}
+
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 {
     for (PREDEFINED_GOVERNS govern : {GOVERN_PERFORMANCE, GOVERN_FAST, GOVERN_NORMAL, GOVERN_SLOW, GOVERN_POWERSAVE}) {
@@ -171,4 +178,9 @@ bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailure
             cores[static_cast<size_t>(id)].loadSettings(settings, onFailure);
     }
     return true;
+}
+
+bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorString)
+{
+    return load(path, errorString, [&report](const WriteFailure &failure) { report.fail(failure); });
 }

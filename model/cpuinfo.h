@@ -19,6 +19,8 @@ public:
 
     // Applies a profile to every core in order; failed writes go to onFailure, if given.
     void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
+    // The same, collecting every failed write in the report.
+    ApplyReport applyProfile(PREDEFINED_GOVERNS govern);
     // The first profile that every core matches, in the order Performance to Powersave; else Custom.
     PREDEFINED_GOVERNS detectPredefinedGoverns();
 
@@ -29,6 +31,8 @@ public:
     // be read or is not a settings file; then nothing has been applied. True once the file was
     // applied, even where single writes failed: those go to onFailure, if given.
     bool load(const QString &path, QString *errorString = nullptr, const WriteFailureHandler &onFailure = {});
+    // The same, collecting every failed write, every skipped setting and notes in the report.
+    bool load(const QString &path, ApplyReport &report, QString *errorString = nullptr);
 
     QString modelName;
     // Filled once and never resized: pages keep references to its elements.

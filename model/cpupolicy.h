@@ -31,4 +31,7 @@ public:
     QString value;
     bool readable = false;
     bool writable = false;
+    // The errno of a read that failed (EIO, EBUSY...), 0 when value is what the file holds. A value
+    // that could not be read is no value: it is neither saved nor compared.
+    int readError = 0;
 };

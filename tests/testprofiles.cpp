@@ -233,11 +233,11 @@ void TestProfiles::failedWritesAreReported()
     QList<WriteFailure> failures;
     info.setPredefinedGoverns(GOVERN_FAST, [&failures](const WriteFailure &f) { failures << f; });
     QCOMPARE(failures.size(), 2);
-    QCOMPARE(failures[0].core, short(1));
+    QCOMPARE(failures[0].core, 1);
     QCOMPARE(failures[0].attribute, QString("scaling_max_freq"));
     QCOMPARE(failures[0].value, QString("2266666"));
     QCOMPARE(failures[0].error, ENOSPC);
-    QCOMPARE(failures[1].core, short(2));
+    QCOMPARE(failures[1].core, 2);
     QCOMPARE(failures[1].attribute, QString("online"));
     QCOMPARE(failures[1].value, QString("1"));
     QCOMPARE(failures[1].error, ENOSPC);

@@ -152,10 +152,10 @@ void TestFuzzReplay::faultyLoadersAreCaught()
         case RefusedSilently:
             return false;
         case ReportsUnknownCore:
-            onFailure({7, "online", "1", EIO});
+            onFailure({7, "online", "1", EIO, QString()});
             break;
         case ReportsReadOnlyAttribute:
-            onFailure({1, "cpuinfo_max_freq", "1", EIO});
+            onFailure({1, "cpuinfo_max_freq", "1", EIO, QString()});
             break;
         }
         return true;
