@@ -9,6 +9,9 @@
 #include <iterator>
 #include <vector>
 
+#include "safetext.h"
+#include "trustedfile.h"
+
 namespace
 {
 
@@ -17,7 +20,7 @@ const char *const programName = "freqdeck-cli";
 const char *const usageText = "Usage: freqdeck-cli [--json] show\n"
                               "       freqdeck-cli profile performance|fast|normal|slow|powersave|custom\n"
                               "       freqdeck-cli save FILE\n"
-                              "       freqdeck-cli load FILE\n"
+                              "       freqdeck-cli load [--trusted-only] FILE\n"
                               "       freqdeck-cli --help | --version\n";
 
 const char *const helpText = "\n"
@@ -35,12 +38,15 @@ const char *const helpText = "\n"
                              "\n"
                              "Options:\n"
                              "  --json        show prints the same values as JSON\n"
+                             "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
+                             "                that others may write, or one in such a directory, up to /;\n"
+                             "                the restore units load this way\n"
                              "  -h, --help    prints this help\n"
                              "  --version     prints the version\n"
                              "\n"
                              "Every write that the kernel refuses is named on standard error.\n"
                              "Exit status: 0 when every write succeeded, 1 when a write failed, 2 for wrong usage and\n"
-                             "for a settings file that cannot be read.\n";
+                             "for a settings file that cannot be read or is refused.\n";
 
 struct Profile {
     const char *name;
@@ -162,6 +168,7 @@ int CliApp::run(const QStringList &arguments)
 {
     QStringList words;
     bool json = false;
+    bool trustedOnly = false;
     bool optionsEnded = false;
     for (const QString &argument : arguments) {
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
@@ -176,6 +183,8 @@ int CliApp::run(const QStringList &arguments)
             return Success;
         } else if (argument == QLatin1String("--json")) {
             json = true;
+        } else if (argument == QLatin1String("--trusted-only")) {
+            trustedOnly = true;
         } else {
             return usageError(QStringLiteral("unknown option '%1'").arg(argument));
         }
@@ -186,6 +195,8 @@ int CliApp::run(const QStringList &arguments)
     const QString command = words.takeFirst();
     if (json && command != QLatin1String("show"))
         return usageError(QStringLiteral("--json goes with show only"));
+    if (trustedOnly && command != QLatin1String("load"))
+        return usageError(QStringLiteral("--trusted-only goes with load only"));
 
     if (command == QLatin1String("show")) {
         if (!words.isEmpty())
@@ -203,6 +214,12 @@ int CliApp::run(const QStringList &arguments)
     if (command == QLatin1String("save") || command == QLatin1String("load")) {
         if (words.size() != 1 || words.first().isEmpty())
             return usageError(QStringLiteral("%1 takes one file name").arg(command));
+        QString distrust;
+        if (trustedOnly && !TrustedFile::check(words.first(), &distrust)) {
+            err << programName << ": refusing to load " << SafeText::printable(words.first()) << ": " << distrust
+                << '\n';
+            return UsageError;
+        }
         return command == QLatin1String("save") ? save(words.first()) : load(words.first());
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(command));
