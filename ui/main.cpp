@@ -3,14 +3,27 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 #include "mainwindow.h"
+#include "safetext.h"
 #include "startup.h"
 
 int main(int argc, char **argv)
 {
+    // Before Qt reads either: as root, the user's arguments and environment may load no code.
+    if (::geteuid() == 0) {
+        const QList<QByteArray> dropped = StartUp::confineRoot(argc, argv);
+        if (!dropped.isEmpty()) {
+            QStringList shown;
+            for (const QByteArray &argument : dropped)
+                shown << SafeText::printable(QString::fromLocal8Bit(argument));
+            std::fprintf(stderr, "freqdeck: as root, ignoring the arguments %s\n",
+                         qPrintable(shown.join(QLatin1Char(' '))));
+        }
+    }
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QApplication app(argc, argv);
     // Tie the window to its menu entry and icon; the compiled-in logo where no icon is installed.

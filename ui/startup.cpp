@@ -7,8 +7,12 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -25,7 +29,89 @@ int halfRoundedUp(int difference)
 {
     return difference / 2 + (difference % 2 > 0 ? 1 : 0);
 }
+
+// The positions of the arguments that rootArguments() keeps.
+std::vector<int> keptPositions(const QList<QByteArray> &arguments)
+{
+    std::vector<int> kept;
+    if (!arguments.isEmpty())
+        kept.push_back(0);
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QByteArray &argument = arguments.at(i);
+        if (argument == "-reverse") {
+            kept.push_back(i);
+        } else if (argument == "-display" || argument == "-geometry" || argument == "-qwindowgeometry") {
+            // A value that looks like an option would make Qt's parsers disagree on what follows.
+            if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith('-')) {
+                kept.push_back(i);
+                kept.push_back(++i);
+            }
+        }
+    }
+    return kept;
+}
+
+bool ownedByRoot(const QString &directory)
+{
+    struct stat st;
+    return !directory.isEmpty() && ::stat(QFile::encodeName(directory).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == 0;
+}
 } // namespace
+
+QList<QByteArray> StartUp::rootArguments(const QList<QByteArray> &arguments)
+{
+    QList<QByteArray> kept;
+    for (const int i : keptPositions(arguments))
+        kept << arguments.at(i);
+    return kept;
+}
+
+QProcessEnvironment StartUp::rootEnvironment(const QProcessEnvironment &environment, const QString &rootHome)
+{
+    QProcessEnvironment kept;
+    for (const QString &name : environment.keys()) {
+        const QString value = environment.value(name);
+        const bool locale =
+            name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE") || name.startsWith(QLatin1String("LC_"));
+        // A locale with a path in it would have the C library read locale data from there.
+        if ((locale && !value.contains(QLatin1Char('/'))) || name == QLatin1String("DISPLAY")
+            || name == QLatin1String("XAUTHORITY") || name == QLatin1String("TERM")
+            || (name == QLatin1String("QT_QPA_PLATFORM")
+                && (value == QLatin1String("xcb") || value == QLatin1String("offscreen")))
+            || ((name == QLatin1String("TMPDIR") || name == QLatin1String("XDG_RUNTIME_DIR")) && ownedByRoot(value)))
+            kept.insert(name, value);
+    }
+    kept.insert(QStringLiteral("HOME"), rootHome);
+    kept.insert(QStringLiteral("USER"), QStringLiteral("root"));
+    kept.insert(QStringLiteral("LOGNAME"), QStringLiteral("root"));
+    kept.insert(QStringLiteral("PATH"), QStringLiteral("/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"));
+    return kept;
+}
+
+QList<QByteArray> StartUp::confineRoot(int &argc, char **argv)
+{
+    QList<QByteArray> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    QList<QByteArray> dropped = arguments;
+    int next = 0;
+    for (const int i : keptPositions(arguments)) {
+        argv[next++] = argv[i];
+        dropped[i].clear();
+    }
+    argc = next;
+    argv[argc] = nullptr;
+    dropped.removeAll(QByteArray());
+
+    const struct passwd *root = ::getpwuid(0);
+    const QString home = root && root->pw_dir ? QFile::decodeName(root->pw_dir) : QStringLiteral("/root");
+    const QProcessEnvironment kept = rootEnvironment(QProcessEnvironment::systemEnvironment(), home);
+    ::clearenv();
+    for (const QString &name : kept.keys())
+        ::setenv(QFile::encodeName(name).constData(), QFile::encodeName(kept.value(name)).constData(), 1);
+    return dropped;
+}
 
 bool StartUp::refusesToStart(uid_t effectiveUser, const QString &applicationDirPath)
 {
