@@ -351,10 +351,15 @@ void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
         QByteArray out;
         QByteArray err;
     };
-    const auto run = [](const QStringList &args) {
+    // The script's TMPDIR, where its mount point is made: what it leaves is found here, and only here.
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const bool cpuWasMountPoint = isMountPoint(QStringLiteral("/sys/devices/system/cpu"));
+    const auto run = [&tmp](const QStringList &args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("FREQDECK_CPUFREQ_SIM"), simulatorPath);
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::SeparateChannels);
         p.start(QStringLiteral(FREQDECK_SOURCE_DIR "/scripts/with-simulated-cpus.sh"), args);
@@ -372,7 +377,8 @@ void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
     Result r = run({QStringLiteral("cat"), QStringLiteral("/sys/devices/system/cpu/cpu3/cpufreq/scaling_governor")});
     QVERIFY2(r.code == 0, r.err.constData());
     QCOMPARE(r.out, QByteArray("schedutil\n"));
-    QVERIFY(!anySimulatorMounted());
+    QCOMPARE(mountsUnder(tmp.path()), QStringList());
+    QVERIFY(QDir(tmp.path()).isEmpty());
 
     // Simulator options, and the command's failure passed on after the simulator is gone.
     r = run({QStringLiteral("--driver"), QStringLiteral("intel_pstate"), QStringLiteral("--cpus"), QStringLiteral("4"),
@@ -381,8 +387,10 @@ void TestCpufreqSimMount::scriptRunsCommandOnSimulatedMachine()
                             "grep -c '^model name' /proc/cpuinfo; exit 3")});
     QVERIFY2(r.code == 3, r.err.constData());
     QCOMPARE(r.out, QByteArray("intel_pstate\n4\n"));
-    QVERIFY(!anySimulatorMounted());
-    QVERIFY(!isMountPoint(QStringLiteral("/sys/devices/system/cpu")));
+    QCOMPARE(mountsUnder(tmp.path()), QStringList());
+    QVERIFY(QDir(tmp.path()).isEmpty());
+    // The bind mounts stayed in the script's own namespace.
+    QCOMPARE(isMountPoint(QStringLiteral("/sys/devices/system/cpu")), cpuWasMountPoint);
 }
 
 int main(int argc, char **argv)

@@ -25,21 +25,34 @@ QByteArray mountInfo()
     // Read whole: /proc files report size 0, so line-by-line reading until atEnd() sees nothing.
     return mountinfo.open(QIODevice::ReadOnly) ? mountinfo.readAll() : QByteArray();
 }
+
+// The mount points as mountinfo writes them (a space would be \040: the tests' paths have none).
+QStringList mountPoints()
+{
+    QStringList points;
+    for (const QByteArray &line : mountInfo().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() > 4)
+            points << QFile::decodeName(fields[4]);
+    }
+    return points;
+}
 } // namespace
 
 bool isMountPoint(const QString &path)
 {
-    for (const QByteArray &line : mountInfo().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4 && QString::fromLocal8Bit(fields[4]) == path)
-            return true;
-    }
-    return false;
+    return mountPoints().contains(path);
 }
 
-bool anySimulatorMounted()
+QStringList mountsUnder(const QString &directory)
 {
-    return mountInfo().contains("freqdeck-cpufreq-sim");
+    const QString prefix = directory.endsWith(QLatin1Char('/')) ? directory : directory + QLatin1Char('/');
+    QStringList found;
+    for (const QString &point : mountPoints()) {
+        if (point == directory || point.startsWith(prefix))
+            found << point;
+    }
+    return found;
 }
 
 MountedSim::MountedSim(QString simulator, QStringList args)

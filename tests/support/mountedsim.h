@@ -43,5 +43,6 @@ private:
 
 // Whether path is a mount point in this process's mount namespace.
 bool isMountPoint(const QString &path);
-// Whether any simulator is mounted in this process's mount namespace.
-bool anySimulatorMounted();
+// The mount points at or below directory in this process's mount namespace: what a test mounted
+// there, and nothing of other programs, such as a simulator demo running on the same machine.
+QStringList mountsUnder(const QString &directory);
