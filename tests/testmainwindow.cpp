@@ -343,8 +343,6 @@ void TestMainWindow::refusedWritesAreShown()
     QVERIFY(!noticeText->toPlainText().contains("cpu0"));
     // Core 1 kept its governor and limits: no profile holds.
     QTRY_COMPARE(selector(page)->currentText(), QString("Custom"));
-    const QImage shot = page.grab().toImage();
-    QVERIFY(shot.save(QDir(QStringLiteral(FREQDECK_RENDER_DIR)).filePath("overview-notice.png")));
 
     QTest::mouseClick(page.findChild<QPushButton *>("dismissNotice"), Qt::LeftButton);
     QVERIFY(!notice->isVisible());

@@ -240,7 +240,7 @@ QString MainPage::startDirectory() const
     if (::geteuid() != 0)
         return QDir::homePath();
     // Under sudo HOME can still be the user's; root keeps to directories it owns.
-    const passwd *root = ::getpwuid(0); // NOLINT(concurrency-mt-unsafe): the GUI thread is the only one
+    const passwd *root = ::getpwuid(0);
     if (root && root->pw_dir && root->pw_dir[0] == '/')
         return QFile::decodeName(root->pw_dir);
     return QDir::rootPath();
