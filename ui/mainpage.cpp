@@ -118,6 +118,8 @@ void MainPage::buildNotice()
     noticeTitle = new QLabel;
     noticeTitle->setTextFormat(Qt::PlainText);
     noticeTitle->setObjectName(QStringLiteral("noticeTitle"));
+    // A long file name is cut off rather than pushing the button out of the notice.
+    noticeTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *dismiss = new QPushButton(tr("Dismiss"));
     dismiss->setObjectName(QStringLiteral("dismissNotice"));
@@ -150,9 +152,13 @@ void MainPage::showReport(const ApplyReport &report, const QString &what)
         lines << describeFailure(failure);
     for (const QString &note : report.notes)
         lines << SafeText::printable(note);
-    noticeTitle->setText(report.failures.size() == 1
-                             ? tr("%1: 1 setting was not applied.").arg(what)
-                             : tr("%1: %2 settings were not applied.").arg(what).arg(report.failures.size()));
+    // One multi-argument arg(): a file name holding "%2" is not substituted again.
+    const QString title =
+        report.failures.size() == 1
+            ? tr("%1: 1 setting was not applied.").arg(what)
+            : tr("%1: %2 settings were not applied.").arg(what, QString::number(report.failures.size()));
+    noticeTitle->setText(title);
+    noticeTitle->setToolTip(title);
     noticeText->setPlainText(lines.join(QLatin1Char('\n')));
     notice->show();
     notice->raise();
