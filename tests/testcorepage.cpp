@@ -8,12 +8,21 @@
 #include <QSlider>
 #include <QSpinBox>
 
+#include <QStackedLayout>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "cpucore.h"
+#include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "imageswitch.h"
+#include "mainwindow.h"
+#include "mountedsim.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
 #include "startup.h"
+#include "switchbutton.h"
 #include "sysfsfixture.h"
 
 // The page of one core: the attribute list, the editor, and the page that holds both.
@@ -28,7 +37,7 @@ private slots:
     void displayRefreshesInPlace();
 
     void editorLines();
-    void governorFallsBackToFirst();
+    void governorNotListed();
     void sliderAndSpinBoxFollowEachOther();
     void applyWithoutChanges();
     void applyWritesChanges();
@@ -38,6 +47,9 @@ private slots:
 
     void pageLayoutAndRefreshOrder();
     void renderPage();
+
+    void editorFollowsTheKernel();
+    void governorAndPreferenceInOneApply();
 };
 
 namespace
@@ -78,6 +90,70 @@ void clickApply(PolicyEditorWidget &editor)
         }
     }
     QFAIL("no Apply button");
+}
+
+const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
+
+// What the kernel's files say, read as another program reads them.
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? file.readAll() : QByteArray();
+}
+
+// A change made behind the window's back, as another program makes it: one write(2).
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
+    ::close(fd);
+    return written;
+}
+
+// Every setting of one simulated CPU that the editor could write.
+QMap<QString, QByteArray> settingsOf(const MountedSim &sim, int cpu)
+{
+    QMap<QString, QByteArray> files;
+    for (const char *name : {"scaling_governor", "scaling_min_freq", "scaling_max_freq", "scaling_setspeed",
+                             "energy_performance_preference"})
+        files.insert(name, readFile(sim.policy(cpu, name)));
+    files.insert("online", readFile(sim.cpu() + QStringLiteral("/cpu%1/online").arg(cpu)));
+    return files;
+}
+
+// Clicks the window's navigation segment of the core and returns its page, now shown.
+DisplayCorePage *openCorePage(MainWindow &window, int core)
+{
+    for (SwitchButton *nav : window.findChildren<SwitchButton *>()) {
+        if (nav->parent() != &window)
+            continue;
+        const int pitch = nav->width() / nav->count();
+        QTest::mouseClick(nav, Qt::LeftButton, Qt::NoModifier,
+                          QPoint((core + 1) * pitch + pitch / 2, nav->height() / 2));
+    }
+    auto *page = qobject_cast<DisplayCorePage *>(window.findChild<QStackedLayout *>()->currentWidget());
+    return page && page->isVisible() ? page : nullptr;
+}
+
+// The spin box in the same row as a frequency slider.
+QSpinBox *spinBoxBeside(PolicyEditorWidget &editor, QSlider *slider)
+{
+    for (QSpinBox *spin : editor.findChildren<QSpinBox *>()) {
+        if (qAbs(spin->geometry().center().y() - slider->geometry().center().y()) < 10)
+            return spin;
+    }
+    return nullptr;
+}
+
+// Replaces a field's text by typing, as a person does.
+void typeInto(QWidget *field, const QString &text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
 }
 
 void addEppAttributes(SysfsFixture &fx, int core)
@@ -124,6 +200,10 @@ void TestCorePage::displayText()
     QFETCH(QString, value);
     QFETCH(QString, shown);
     QCOMPARE(PolicyDisplayWidget::processPolicyValue(record(name, value)), shown);
+    // A value that could not be read is never shown as a value, nor as nothing.
+    CPUPolicy failed = record(name, value);
+    failed.readError = EIO;
+    QCOMPARE(PolicyDisplayWidget::processPolicyValue(failed), QString("unreadable"));
 }
 
 void TestCorePage::displayRows()
@@ -232,23 +312,26 @@ void TestCorePage::editorLines()
                                      {"scaling_min_freq", "800000"}}));
 }
 
-void TestCorePage::governorFallsBackToFirst()
+void TestCorePage::governorNotListed()
 {
+    // The drop-down shows the governor in force even where the list lacks it, and does not
+    // replace it with the first listed one.
     SysfsFixture fx;
     fx.addTypicalCore(0);
     fx.writeAttribute(0, "scaling_governor", "conservative\n");
     CPUCore core(QDir(fx.coreDir(0)));
     PolicyEditorWidget editor(core);
-    QCOMPARE(editor.findChild<QComboBox *>("scaling_governor")->currentText(), QString("performance"));
+    QCOMPARE(editor.findChild<QComboBox *>("scaling_governor")->currentText(), QString("conservative"));
     clickApply(editor);
-    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("performance"));
-    QCOMPARE(messageText(editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("conservative\n"));
+    QCOMPARE(messageText(editor), QString("0 succeed, 0 failed."));
 
-    // Without a list of governors the drop-down stays empty.
+    // Without a list of governors the drop-down holds only the one in force.
     fx.removeAttribute(0, "scaling_available_governors");
     core.update();
     PolicyEditorWidget bare(core);
-    QCOMPARE(bare.findChild<QComboBox *>("scaling_governor")->count(), 0);
+    QCOMPARE(bare.findChild<QComboBox *>("scaling_governor")->count(), 1);
+    QCOMPARE(bare.findChild<QComboBox *>("scaling_governor")->currentText(), QString("conservative"));
 }
 
 void TestCorePage::sliderAndSpinBoxFollowEachOther()
@@ -291,14 +374,14 @@ void TestCorePage::applyWithoutChanges()
          {"scaling_governor", "scaling_max_freq", "scaling_min_freq", "energy_performance_preference"})
         QVERIFY2(fx.readAttribute(0, name).endsWith('\n'), name);
 
-    // A limit that is not a whole number of MHz comes back from the slider rounded down and is
-    // written although nobody touched it.
+    // A limit that is not a whole number of MHz shows rounded down on the slider, and is not
+    // written rounded while nobody touches it.
     fx.writeAttribute(0, "scaling_max_freq", "3400500\n");
     core.update();
     PolicyEditorWidget uneven(core);
     clickApply(uneven);
-    QCOMPARE(fx.readAttribute(0, "scaling_max_freq"), QByteArray("3400000"));
-    QCOMPARE(messageText(uneven), QString("1 succeed, 0 failed."));
+    QCOMPARE(fx.readAttribute(0, "scaling_max_freq"), QByteArray("3400500\n"));
+    QCOMPARE(messageText(uneven), QString("0 succeed, 0 failed."));
 
     // A core without writable attributes only offers the switch and the button.
     SysfsFixture ro;
@@ -332,7 +415,7 @@ void TestCorePage::applyWritesChanges()
     fx.writeAttribute(0, "scaling_governor", "performance\n");
     editor.findChild<QSlider *>("scaling_max_freq")->setValue(2100);
     clickApply(editor);
-    // The drop-down still shows what the user chose, which equals the old record: not written.
+    // The governor line, untouched since the last "Apply", is not written back over the change.
     QCOMPARE(messageText(editor), QString("1 succeed, 0 failed."));
     QCOMPARE(core.policies.value("scaling_governor").value, QString("performance"));
 }
@@ -435,14 +518,11 @@ void TestCorePage::pageLayoutAndRefreshOrder()
     QVERIFY(display->x() > 0);
     QVERIFY(editor->geometry().right() < page.width() - 1);
 
-    // The editor takes the online state before the list re-reads the core, so an outside change
-    // reaches the switch one refresh later.
+    // The list re-reads the core and the editor shows what was read, in the same refresh.
     auto *onlineSwitch = editor->findChild<ImageSwitch *>();
     fx.setOnline(2, "0\n");
     page.updateInfo();
     QVERIFY(!core.isEnabled());
-    QVERIFY(onlineSwitch->getChecked());
-    page.updateInfo();
     QVERIFY(!onlineSwitch->getChecked());
 }
 
@@ -476,6 +556,99 @@ void TestCorePage::renderPage()
     }
     QCOMPARE(image.pixelColor(5, 5), QColor("#1B4F72"));
     QCOMPARE(image.pixelColor(display->geometry().right() + 25, 100), QColor("#1B4F72"));
+}
+
+// Another program changes a core while its page is hidden; the page shows the change when opened,
+// "Apply" writes only what the user changed, and a line being edited keeps the user's value.
+void TestCorePage::editorFollowsTheKernel()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator);
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QVERIFY(writeFile(sim.policy(2, "scaling_governor"), "powersave"));
+    QVERIFY(writeFile(sim.policy(2, "scaling_max_freq"), "1600000"));
+    DisplayCorePage *page = openCorePage(window, 2);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *governor = editor->findChild<QComboBox *>("scaling_governor");
+    auto *maxSlider = editor->findChild<QSlider *>("scaling_max_freq");
+    auto *minSlider = editor->findChild<QSlider *>("scaling_min_freq");
+    QVERIFY(governor && maxSlider && minSlider);
+    QSpinBox *maxSpin = spinBoxBeside(*editor, maxSlider);
+    QVERIFY(maxSpin);
+    QCOMPARE(governor->currentText(), QString("powersave"));
+    QCOMPARE(maxSlider->value(), 1600);
+    QCOMPARE(maxSpin->value(), 1600);
+
+    const QMap<QString, QByteArray> before = settingsOf(sim, 2);
+    QCOMPARE(before.value("scaling_max_freq"), QByteArray("1600000\n"));
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("0 succeed, 0 failed."));
+    QCOMPARE(settingsOf(sim, 2), before);
+
+    typeInto(maxSpin, "2000");
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QMap<QString, QByteArray> expected = before;
+    expected["scaling_max_freq"] = "2000000\n";
+    QCOMPARE(settingsOf(sim, 2), expected);
+
+    // Refreshes pass over the line being edited and bring the others up to date.
+    typeInto(maxSpin, "2400");
+    QVERIFY(writeFile(sim.policy(2, "scaling_max_freq"), "3000000"));
+    QVERIFY(writeFile(sim.policy(2, "scaling_min_freq"), "1000000"));
+    page->updateInfo();
+    QCOMPARE(maxSlider->value(), 2400);
+    QCOMPARE(minSlider->value(), 1000);
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(2, "scaling_max_freq")), QByteArray("2400000\n"));
+    QCOMPARE(readFile(sim.policy(2, "scaling_min_freq")), QByteArray("1000000\n"));
+    // The list shows the written value at once.
+    QCOMPARE(page->findChild<PolicyDisplayWidget *>()->widget()->findChild<QLabel *>("scaling_max_freq")->text(),
+             QString("2400 MHz"));
+}
+
+// intel_pstate refuses a preference other than "performance" under the performance governor:
+// leaving it and choosing a preference in one "Apply" works only with the governor written first.
+void TestCorePage::governorAndPreferenceInOneApply()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {QStringLiteral("--driver"), QStringLiteral("intel_pstate")});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QVERIFY(writeFile(sim.policy(1, "scaling_governor"), "performance"));
+    DisplayCorePage *page = openCorePage(window, 1);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *governor = editor->findChild<QComboBox *>("scaling_governor");
+    auto *preference = editor->findChild<QLineEdit *>("energy_performance_preference");
+    QVERIFY(governor && preference);
+    QCOMPARE(governor->currentText(), QString("performance"));
+    QCOMPARE(preference->text(), QString("performance"));
+
+    governor->setCurrentText("powersave");
+    typeInto(preference, "power");
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("2 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("powersave\n"));
+    QCOMPARE(readFile(sim.policy(1, "energy_performance_preference")), QByteArray("power\n"));
+    QCOMPARE(preference->text(), QString("power"));
 }
 
 QTEST_MAIN(TestCorePage)

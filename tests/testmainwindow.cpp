@@ -3,8 +3,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedLayout>
+
+#include <cerrno>
+#include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "cpuinfo.h"
 #include "displaycorepage.h"
@@ -32,6 +38,8 @@ private slots:
     void failedSaveAndLoadWarn();
     void loadThroughTheDialog();
     void loadShowsTheProfileInForce();
+    void refusedWritesAreShown();
+    void saveAsksBeforeReplacing();
 
     void navigation();
     void timerRefreshesOnlyVisiblePage();
@@ -224,9 +232,12 @@ void TestMainWindow::failedSaveAndLoadWarn()
         shown = box->text();
         box->accept();
     });
-    const QString target = fx.root() + "/missing-dir/settings.json";
+    // The name comes from the user's typing or a directory listing: a control character in it
+    // is shown escaped, not passed on.
+    const QString target = fx.root() + "/missing\x1b[2J-dir/settings.json";
     page.saveSettingsTo(target);
-    QVERIFY2(shown.contains(target), qPrintable(shown));
+    QVERIFY2(shown.contains(fx.root() + "/missing\\x1b[2J-dir/settings.json"), qPrintable(shown));
+    QVERIFY(!shown.contains(QChar(0x1b)));
     QVERIFY(shown.contains("Cannot open"));
 
     QFile garbage(fx.root() + "/garbage.json");
@@ -299,6 +310,124 @@ void TestMainWindow::loadShowsTheProfileInForce()
     QCOMPARE(fx.readAttribute(1, "scaling_max_freq"), QByteArray("3400000"));
 }
 
+// Core 1's cpufreq files refuse every write (a read-only mount): the profile and the file that
+// touch it say so below the selector, and the selector shows what the kernel kept.
+void TestMainWindow::refusedWritesAreShown()
+{
+    if (!MountNamespace::available())
+        QSKIP(qPrintable("needs a private mount namespace: " + MountNamespace::reason()));
+    SysfsFixture fx;
+    makeMachine(fx, 2);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    const QString saved = fx.root() + "/settings.json";
+    QVERIFY(info.dump(saved));
+    const QString refusing = fx.coreDir(1) + "/cpufreq";
+    QVERIFY2(MountNamespace::makeReadOnly(refusing), qPrintable(MountNamespace::reason()));
+    auto unmount = qScopeGuard([refusing] { MountNamespace::unmount(refusing); });
+    MainPage page(info);
+    page.resize(1100, 500);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto *notice = page.findChild<QFrame *>("notice");
+    auto *noticeText = page.findChild<QPlainTextEdit *>("noticeText");
+    QVERIFY(notice && noticeText);
+    QVERIFY(!notice->isVisible());
+
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(GOVERN_POWERSAVE));
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
+    QVERIFY(notice->isVisible());
+    const QStringList lines = noticeText->toPlainText().split('\n');
+    const QString refused = QString::fromLocal8Bit(std::strerror(EROFS));
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[0].startsWith("cpu1: scaling_governor: ") && lines[0].contains("\"powersave\"")
+                 && lines[0].contains(refused),
+             qPrintable(lines[0]));
+    QVERIFY2(lines.filter("cpu1: scaling_max_freq: ").value(0).contains("\"800000\""), qPrintable(lines.join('|')));
+    QVERIFY(!noticeText->toPlainText().contains("cpu0"));
+    // Core 1 kept its governor and limits: no profile holds.
+    QTRY_COMPARE(selector(page)->currentText(), QString("Custom"));
+
+    QTest::mouseClick(page.findChild<QPushButton *>("dismissNotice"), Qt::LeftButton);
+    QVERIFY(!notice->isVisible());
+
+    // A settings file asking core 1 for another governor.
+    QByteArray text = SysfsFixture::readFile(saved);
+    QCOMPARE(text.count("\"schedutil\""), 2);
+    const int second = text.lastIndexOf("\"schedutil\"");
+    text.replace(second, 11, "\"ondemand\"");
+    SysfsFixture::writePlainFile(saved, text);
+    page.loadSettingsFrom(saved);
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("schedutil"));
+    QVERIFY(notice->isVisible());
+    QVERIFY2(noticeText->toPlainText().startsWith("cpu1: scaling_governor: ")
+                 && noticeText->toPlainText().contains("ondemand"),
+             qPrintable(noticeText->toPlainText()));
+
+    // Once everything takes, the notice goes.
+    QVERIFY(MountNamespace::unmount(refusing));
+    QTest::mouseClick(selector(page), Qt::LeftButton, Qt::NoModifier, segmentCentre(GOVERN_PERFORMANCE));
+    QVERIFY(!notice->isVisible());
+    QTRY_COMPARE(selector(page)->currentText(), QString("Performance"));
+}
+
+// The save dialog adds ".json" before it asks about replacing; a name that saving would still
+// extend is asked about too. The dialog starts in root's home for root, then where the last file
+// was chosen.
+void TestMainWindow::saveAsksBeforeReplacing()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    MainPage page(info);
+    const QString existing = fx.root() + "/settings.json";
+    const QString planted = fx.root() + "/settings.JSON.json";
+    SysfsFixture::writePlainFile(existing, "earlier");
+    SysfsFixture::writePlainFile(planted, "planted");
+
+    QTemporaryDir otherHome;
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(otherHome.path()));
+    auto restore = qScopeGuard([home] { qputenv("HOME", home); });
+    const passwd *root = ::getpwuid(0);
+    const QString firstStart = ::geteuid() == 0 ? QString::fromLocal8Bit(root->pw_dir) : otherHome.path();
+
+    // Chooses name in the save dialog and answers the question that follows, if any, with answer.
+    auto save = [&page](const QString &name, QMessageBox::StandardButton answer, QString *startedIn,
+                        QString *question) {
+        answerNextDialog<QFileDialog>([=](QFileDialog *dialog) {
+            *startedIn = dialog->directory().absolutePath();
+            answerNextDialog<QMessageBox>([=](QMessageBox *box) {
+                *question = box->text();
+                box->button(answer)->click();
+            });
+            dialog->selectFile(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog->isVisible()) // declined: the dialog stays open
+                dialog->reject();
+        });
+        QTest::mouseClick(button(page, "Save Settings"), Qt::LeftButton);
+    };
+
+    QString startedIn, question;
+    save(fx.root() + "/settings.JSON", QMessageBox::No, &startedIn, &question);
+    QCOMPARE(startedIn, firstStart);
+    QVERIFY2(question.startsWith("settings.JSON.json already exists."), qPrintable(question));
+    QCOMPARE(SysfsFixture::readFile(planted), QByteArray("planted"));
+
+    question.clear();
+    save(fx.root() + "/settings", QMessageBox::No, &startedIn, &question);
+    QCOMPARE(startedIn, QDir(fx.root()).absolutePath());
+    QVERIFY2(question.startsWith("settings.json already exists."), qPrintable(question));
+    QCOMPARE(SysfsFixture::readFile(existing), QByteArray("earlier"));
+
+    save(fx.root() + "/settings", QMessageBox::Yes, &startedIn, &question);
+    QVERIFY(QJsonDocument::fromJson(SysfsFixture::readFile(existing)).isArray());
+    QStringList files = QDir(fx.root()).entryList({"settings*"}, QDir::Files);
+    files.sort();
+    QCOMPARE(files, QStringList({"settings.JSON.json", "settings.json"}));
+    QCOMPARE(SysfsFixture::readFile(planted), QByteArray("planted"));
+}
+
 void TestMainWindow::navigation()
 {
     SysfsFixture fx;
@@ -307,6 +436,17 @@ void TestMainWindow::navigation()
     MainWindow window(info);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // Segments are named by the core's number, not its place: cpu1 may be absent.
+    SysfsFixture gap;
+    gap.addTypicalCore(0);
+    gap.addTypicalCore(2);
+    CPUInfo gapInfo(gap.cpuDir(), gap.cpuInfoPath());
+    MainWindow gapWindow(gapInfo);
+    for (SwitchButton *candidate : gapWindow.findChildren<SwitchButton *>()) {
+        if (candidate->parent() == &gapWindow)
+            QCOMPARE(candidate->getText(2), QString("Core 2"));
+    }
 
     auto *pages = window.findChild<QStackedLayout *>();
     auto *overviewPage = window.findChild<MainPage *>();

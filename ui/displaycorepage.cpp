@@ -16,6 +16,7 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     display->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     editor = new PolicyEditorWidget(core, this);
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
 
     auto *layout = new QHBoxLayout(this);
     layout->addStretch(1);
@@ -27,8 +28,16 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
 
 void DisplayCorePage::updateInfo()
 {
-    editor->updateInfo();
+    // The list re-reads the core; the editor then shows what was just read.
     display->updateInfo();
+    editor->updateInfo();
+}
+
+void DisplayCorePage::showEvent(QShowEvent *)
+{
+    // Whatever changed while the page was hidden (a profile, a loaded file, another program) is
+    // shown at once, before the user can press "Apply".
+    updateInfo();
 }
 
 void DisplayCorePage::paintEvent(QPaintEvent *)

@@ -18,11 +18,12 @@ class DisplayCorePage : public QWidget, public UpdateInfoInterface
 public:
     explicit DisplayCorePage(CPUCore &core, QWidget *parent = nullptr);
 
-    // The editor first: it takes the online state before the list re-reads the core.
+    // Re-reads the core, then shows it in the list and in every line the user is not editing.
     void updateInfo() override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     CPUCore &core;

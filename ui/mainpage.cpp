@@ -2,15 +2,42 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyleOption>
+#include <QTimer>
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include "cpuinfo.h"
+#include "safetext.h"
 #include "switchbutton.h"
+#include "writefailure.h"
+
+namespace
+{
+
+// The name saveSettingsTo writes: ".json" appended unless the name ends in it already.
+QString settingsFileName(const QString &chosen)
+{
+    return chosen.endsWith(QLatin1String(".json")) ? chosen : chosen + QLatin1String(".json");
+}
+
+QString profileName(int index)
+{
+    static const char *const names[] = {"Performance", "Fast", "Normal", "Slow", "Powersave", "Custom"};
+    return QString::fromLatin1(names[qBound(0, index, int(GOVERN_CUSTOM))]);
+}
+
+} // namespace
 
 MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     : QWidget(parent)
@@ -46,8 +73,8 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
     governSwitch = new SwitchButton(this);
-    for (const char *label : {"Performance", "Fast", "Normal", "Slow", "Powersave", "Custom"})
-        governSwitch->append(QString::fromLatin1(label));
+    for (int index = GOVERN_PERFORMANCE; index <= GOVERN_CUSTOM; ++index)
+        governSwitch->append(profileName(index));
     governSwitch->move(250, 330);
     governSwitch->resize(800, 40);
 
@@ -68,6 +95,73 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->move(900, 430);
     connect(save, &QPushButton::clicked, this, &MainPage::askAndSave);
     save->setFont(font);
+
+    buildNotice();
+}
+
+void MainPage::buildNotice()
+{
+    // Left of the buttons, below the selector: part of the page, not a window over it.
+    notice = new QFrame(this);
+    notice->setObjectName(QStringLiteral("notice"));
+    notice->setStyleSheet(QStringLiteral(
+        "QFrame#notice { background: rgba(255, 255, 255, 150); border: 1px solid #CC0000; border-radius: 8px; }"
+        " QFrame#notice QLabel { color: #8B0000; background: transparent; font-size: 15px; font-weight: bold; }"
+        " QFrame#notice QPlainTextEdit { color: #8B0000; background: transparent; font-size: 13px; }"
+        // The window's scroll bars keep room for arrows that this short list has no space for.
+        " QFrame#notice QScrollBar:vertical { padding: 0px; }"
+        " QFrame#notice QScrollBar::add-line:vertical, QFrame#notice QScrollBar::sub-line:vertical"
+        " { height: 0px; margin: 0px; }"));
+    notice->move(70, 385);
+    notice->setFixedSize(600, 105);
+
+    noticeTitle = new QLabel;
+    noticeTitle->setTextFormat(Qt::PlainText);
+    noticeTitle->setObjectName(QStringLiteral("noticeTitle"));
+    // A long file name is cut off rather than pushing the button out of the notice.
+    noticeTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto *dismiss = new QPushButton(tr("Dismiss"));
+    dismiss->setObjectName(QStringLiteral("dismissNotice"));
+    dismiss->setFixedSize(80, 26);
+    dismiss->setStyleSheet(QStringLiteral("padding: 2px;"));
+    connect(dismiss, &QPushButton::clicked, notice, &QWidget::hide);
+
+    noticeText = new QPlainTextEdit;
+    noticeText->setObjectName(QStringLiteral("noticeText"));
+    noticeText->setReadOnly(true);
+    noticeText->setFrameStyle(QFrame::NoFrame);
+    noticeText->viewport()->setAutoFillBackground(false);
+
+    auto *layout = new QGridLayout(notice);
+    layout->setContentsMargins(10, 6, 6, 6);
+    layout->addWidget(noticeTitle, 0, 0);
+    layout->addWidget(dismiss, 0, 1);
+    layout->addWidget(noticeText, 1, 0, 1, 2);
+    notice->hide();
+}
+
+void MainPage::showReport(const ApplyReport &report, const QString &what)
+{
+    if (report.ok()) {
+        notice->hide();
+        return;
+    }
+    QStringList lines;
+    for (const WriteFailure &failure : report.failures)
+        lines << describeFailure(failure);
+    for (const QString &note : report.notes)
+        lines << SafeText::printable(note);
+    // One multi-argument arg(): a file name holding "%2" is not substituted again.
+    const QString title =
+        report.failures.size() == 1
+            ? tr("%1: 1 setting was not applied.").arg(what)
+            : tr("%1: %2 settings were not applied.").arg(what, QString::number(report.failures.size()));
+    noticeTitle->setText(title);
+    noticeTitle->setToolTip(title);
+    noticeText->setPlainText(lines.join(QLatin1Char('\n')));
+    notice->show();
+    notice->raise();
 }
 
 QSize MainPage::sizeHint() const
@@ -92,8 +186,10 @@ void MainPage::updateOverview()
     const QString cpuinfoName = QLatin1String(KnownCPUPolicy::cpuinfo_cur_freq);
     for (CPUCore &core : cpuInfo.cores) {
         core.update();
-        const QString cpuinfoCur = core.policies[cpuinfoName].value;
-        const QString scalingCur = core.policies[scalingName].value;
+        const CPUPolicy &cpuinfoRecord = core.policies[cpuinfoName];
+        const CPUPolicy &scalingRecord = core.policies[scalingName];
+        const QString cpuinfoCur = cpuinfoRecord.readError != 0 ? tr("unreadable") : cpuinfoRecord.value;
+        const QString scalingCur = scalingRecord.readError != 0 ? tr("unreadable") : scalingRecord.value;
         // One multi-argument arg() so that a value containing "%2" is never substituted again.
         text += line.arg(QString::number(core.core_id()), QString::number(core.isEnabled() ? 1 : 0), scalingName,
                          scalingCur, cpuinfoName, cpuinfoCur);
@@ -113,31 +209,56 @@ void MainPage::updateGovern()
 
 void MainPage::setCurrentGovern(int index)
 {
-    cpuInfo.setPredefinedGoverns(static_cast<PREDEFINED_GOVERNS>(index));
+    const ApplyReport report = cpuInfo.applyProfile(static_cast<PREDEFINED_GOVERNS>(index));
+    updateInfo(); // re-reads every core: the selector shows what the kernel kept
+    showReport(report, profileName(index));
+    // The selector stores the picked segment only after this returns; the detected one replaces it.
+    QTimer::singleShot(0, this, &MainPage::updateGovern);
 }
 
 void MainPage::loadSettingsFrom(const QString &fileName)
 {
+    ApplyReport report;
     QString error;
-    if (!cpuInfo.load(fileName, &error))
-        QMessageBox::warning(this, tr("Load"), tr("Could not load the settings from %1.\n\n%2").arg(fileName, error));
+    if (!cpuInfo.load(fileName, report, &error)) {
+        QMessageBox::warning(this, tr("Load"),
+                             tr("Could not load the settings from %1.\n\n%2")
+                                 .arg(SafeText::printable(fileName), SafeText::printable(error)));
+        return;
+    }
+    showReport(report, SafeText::printable(QFileInfo(fileName).fileName()));
 }
 
 void MainPage::saveSettingsTo(QString fileName)
 {
-    if (!fileName.endsWith(QLatin1String(".json")))
-        fileName += QLatin1String(".json");
+    fileName = settingsFileName(fileName);
     QString error;
     if (!cpuInfo.dump(fileName, &error))
-        QMessageBox::warning(this, tr("Save"), tr("Could not save the settings to %1.\n\n%2").arg(fileName, error));
+        QMessageBox::warning(this, tr("Save"),
+                             tr("Could not save the settings to %1.\n\n%2")
+                                 .arg(SafeText::printable(fileName), SafeText::printable(error)));
+}
+
+QString MainPage::startDirectory() const
+{
+    if (!lastDirectory.isEmpty())
+        return lastDirectory;
+    if (::geteuid() != 0)
+        return QDir::homePath();
+    // Under sudo HOME can still be the user's; root keeps to directories it owns.
+    const passwd *root = ::getpwuid(0);
+    if (root && root->pw_dir && root->pw_dir[0] == '/')
+        return QFile::decodeName(root->pw_dir);
+    return QDir::rootPath();
 }
 
 void MainPage::askAndLoad()
 {
-    const QString fileName =
-        QFileDialog::getOpenFileName(nullptr, tr("Load"), QDir::homePath(), QStringLiteral("*.json"));
-    if (!fileName.isEmpty())
+    const QString fileName = QFileDialog::getOpenFileName(this, tr("Load"), startDirectory(), QStringLiteral("*.json"));
+    if (!fileName.isEmpty()) {
+        lastDirectory = QFileInfo(fileName).absolutePath();
         loadSettingsFrom(fileName);
+    }
     updateInfo();
     // The selector must not keep claiming the profile the file replaced: picking that profile
     // again would apply nothing.
@@ -146,10 +267,29 @@ void MainPage::askAndLoad()
 
 void MainPage::askAndSave()
 {
-    const QString fileName =
-        QFileDialog::getSaveFileName(nullptr, tr("Save"), QDir::homePath(), QStringLiteral("*.json"));
-    if (!fileName.isEmpty())
-        saveSettingsTo(fileName);
+    QFileDialog dialog(this, tr("Save"), startDirectory(), QStringLiteral("*.json"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the suffix before it asks about replacing, so its question names the file
+    // that is really replaced.
+    dialog.setDefaultSuffix(QStringLiteral("json"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    lastDirectory = QFileInfo(chosen).absolutePath();
+
+    // A name with another suffix ("settings.JSON") still gets ".json"; the dialog asked about a
+    // different file then.
+    const QString target = settingsFileName(chosen);
+    const QFileInfo targetInfo(target);
+    if (target != chosen && (targetInfo.exists() || targetInfo.isSymLink())) {
+        const auto answer = QMessageBox::question(
+            this, tr("Save"),
+            tr("%1 already exists.\nDo you want to replace it?").arg(SafeText::printable(targetInfo.fileName())),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    saveSettingsTo(chosen);
 }
 
 void MainPage::paintEvent(QPaintEvent *)

@@ -6,7 +6,10 @@
 #include "updateinfointerface.h"
 
 class CPUInfo;
+class QFrame;
 class QLabel;
+class QPlainTextEdit;
+struct ApplyReport;
 class QScrollArea;
 class SwitchButton;
 
@@ -29,7 +32,8 @@ public:
     int detectCurrentGovern();
     void setCurrentGovern(int index);
 
-    // What the two buttons do once a file has been chosen; failures are shown in a warning box.
+    // What the two buttons do once a file has been chosen. A file that cannot be read or written
+    // is shown in a warning box; settings of a loaded file that did not take, in the notice.
     void loadSettingsFrom(const QString &fileName);
     void saveSettingsTo(QString fileName);
 
@@ -42,6 +46,13 @@ private slots:
 private:
     void askAndLoad();
     void askAndSave();
+    // Where the file dialogs open: the directory of the last file chosen, else the user's home;
+    // root's own home for root, whatever HOME says.
+    QString startDirectory() const;
+    void buildNotice();
+    // Lists the refused and skipped settings of what in the notice below the selector, or hides
+    // the notice when everything took.
+    void showReport(const ApplyReport &report, const QString &what);
 
     CPUInfo &cpuInfo;
     QLabel *modelLabel;
@@ -49,4 +60,8 @@ private:
     QPixmap logo;
     SwitchButton *governSwitch;
     QScrollArea *overviewArea;
+    QFrame *notice = nullptr;
+    QLabel *noticeTitle = nullptr;
+    QPlainTextEdit *noticeText = nullptr;
+    QString lastDirectory;
 };

@@ -24,8 +24,8 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
 
     navigation = new SwitchButton;
     navigation->append(tr("All"));
-    for (size_t i = 0; i < cpuInfo.cores.size(); ++i)
-        navigation->append(tr("Core %1").arg(i));
+    for (const CPUCore &core : cpuInfo.cores)
+        navigation->append(tr("Core %1").arg(core.core_id()));
     navigation->adjustSize();
     navigation->setCurrentIndex(0, true);
 

@@ -61,6 +61,11 @@ QSize PolicyDisplayWidget::sizeHint() const
 void PolicyDisplayWidget::updateInfo()
 {
     core.update();
+    showValues();
+}
+
+void PolicyDisplayWidget::showValues()
+{
     for (const CPUPolicy &policy : qAsConst(core.policies)) {
         if (QLabel *label = valueLabels.value(policy.name))
             label->setText(processPolicyValue(policy));
@@ -69,6 +74,9 @@ void PolicyDisplayWidget::updateInfo()
 
 QString PolicyDisplayWidget::processPolicyValue(const CPUPolicy &policy)
 {
+    if (policy.readError != 0)
+        return tr("unreadable");
+
     if (freqField().contains(policy.name))
         return megahertz(policy.value);
 

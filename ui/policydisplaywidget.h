@@ -21,8 +21,11 @@ public:
 
     // Re-reads the core and rewrites the shown values in place.
     virtual void updateInfo();
+    // Rewrites the shown values from the core's records as they are, without reading.
+    void showValues();
 
-    // Frequencies in MHz, lists one item per line, everything else as the kernel wrote it.
+    // Frequencies in MHz, lists one item per line, everything else as the kernel wrote it; a value
+    // that could not be read says so.
     static QString processPolicyValue(const CPUPolicy &policy);
     QLabel *getInfoListPolicyValueWidget(const CPUPolicy &policy);
 

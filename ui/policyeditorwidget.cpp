@@ -32,6 +32,18 @@ int megahertz(const CPUCore &core, const char *name)
     return core.policies.value(QLatin1String(name)).value.toInt() / 1000;
 }
 
+// The text an editor holds, as it would be written to the attribute file.
+QString editorText(const QWidget *editor)
+{
+    if (const auto *field = qobject_cast<const QLineEdit *>(editor))
+        return field->text();
+    if (const auto *slider = qobject_cast<const QSlider *>(editor))
+        return QString::number(slider->value() * 1000);
+    if (const auto *governors = qobject_cast<const QComboBox *>(editor))
+        return governors->currentText();
+    return QString();
+}
+
 } // namespace
 
 PolicyEditorWidget::PolicyEditorWidget(CPUCore &core, QWidget *parent)
@@ -66,6 +78,47 @@ QSize PolicyEditorWidget::sizeHint() const
 void PolicyEditorWidget::updateInfo()
 {
     onlineSwitch->setChecked(core.isEnabled());
+    for (Line &line : lines) {
+        if (!line.dirty && !isBeingEdited(line))
+            showKernelValue(line);
+    }
+}
+
+void PolicyEditorWidget::showKernelValue(Line &line)
+{
+    const auto policy = core.policies.constFind(line.name);
+    // Gone from sysfs (the core went offline on a real kernel): the line keeps what it showed.
+    if (policy == core.policies.constEnd() || policy->name.isEmpty())
+        return;
+    const bool unreadable = policy->readError != 0;
+    showingKernelValues = true;
+    if (auto *governors = qobject_cast<QComboBox *>(line.editor)) {
+        int index = unreadable ? -1 : governors->findText(policy->value);
+        // A governor the kernel runs without listing it is still what the kernel has.
+        if (index < 0 && !unreadable && !policy->value.isEmpty()) {
+            governors->addItem(policy->value);
+            index = governors->count() - 1;
+        }
+        governors->setCurrentIndex(index);
+    } else if (auto *slider = qobject_cast<QSlider *>(line.editor)) {
+        if (!unreadable)
+            slider->setValue(policy->value.toInt() / 1000);
+    } else if (auto *field = qobject_cast<QLineEdit *>(line.editor)) {
+        const QString text = unreadable ? QString() : policy->value;
+        if (field->text() != text)
+            field->setText(text);
+        field->setPlaceholderText(unreadable ? tr("unreadable") : QString());
+    }
+    showingKernelValues = false;
+    line.dirty = false;
+}
+
+bool PolicyEditorWidget::isBeingEdited(const Line &line) const
+{
+    if (line.editor->hasFocus() || (line.companion && line.companion->hasFocus()))
+        return true;
+    const auto *governors = qobject_cast<const QComboBox *>(line.editor);
+    return governors && governors->view()->isVisible();
 }
 
 void PolicyEditorWidget::popMessage(bool ok, const QString &text)
@@ -129,6 +182,21 @@ void PolicyEditorWidget::initSettingLines(int &row)
         grid->setRowMinimumHeight(row, 40);
 
         const QPair<QWidget *, QWidget *> editors = getEdiorPolicyValueWidget(policy);
+        lines.push_back({policy.name, editors.first, editors.second, false});
+        const size_t index = lines.size() - 1;
+        // Every change that the program does not make itself is the user's. The spin box moves
+        // the slider, so the slider hears of both.
+        const auto touched = [this, index] {
+            if (!showingKernelValues)
+                lines[index].dirty = true;
+        };
+        if (auto *field = qobject_cast<QLineEdit *>(editors.first))
+            connect(field, &QLineEdit::textChanged, this, touched);
+        else if (auto *slider = qobject_cast<QSlider *>(editors.first))
+            connect(slider, &QSlider::valueChanged, this, touched);
+        else if (auto *governors = qobject_cast<QComboBox *>(editors.first))
+            connect(governors, QOverload<int>::of(&QComboBox::currentIndexChanged), this, touched);
+        showKernelValue(lines.back());
         editors.first->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         grid->addWidget(name, row, 0, Qt::AlignVCenter);
         grid->addWidget(editors.first, row, 1, Qt::AlignVCenter);
@@ -150,9 +218,6 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         governors->setView(new QListView);
         governors->addItems(core.policies.value(QLatin1String(KnownCPUPolicy::scaling_available_governors))
                                 .value.split(QLatin1Char(' '), Qt::SkipEmptyParts));
-        const int current = governors->findText(policy.value);
-        if (current >= 0)
-            governors->setCurrentIndex(current);
         governors->setFixedHeight(40);
         governors->setMaximumWidth(200);
         editor = governors;
@@ -172,11 +237,10 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         // Each follows the other; setting an equal value emits nothing, so this stops by itself.
         connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
         connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), slider, &QSlider::setValue);
-        slider->setValue(policy.value.toInt() / 1000);
         editor = slider;
         companion = spin;
     } else {
-        auto *field = new QLineEdit(policy.value);
+        auto *field = new QLineEdit;
         field->setMaximumWidth(200);
         field->setFixedHeight(40);
         editor = field;
@@ -189,28 +253,52 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
 QMap<QString, QString> PolicyEditorWidget::dumpPolicySettings()
 {
     QMap<QString, QString> settings;
-    for (QObject *child : children()) {
-        const QString name = core.policies.value(child->objectName()).name;
-        if (auto *field = qobject_cast<QLineEdit *>(child))
-            settings.insert(name, field->text());
-        else if (auto *slider = qobject_cast<QSlider *>(child))
-            settings.insert(name, QString::number(slider->value() * 1000));
-        else if (auto *governors = qobject_cast<QComboBox *>(child))
-            settings.insert(name, governors->currentText());
-    }
+    for (const Line &line : lines)
+        settings.insert(line.name, editorText(line.editor));
     return settings;
+}
+
+QVector<QPair<QString, QString>> PolicyEditorWidget::pendingWrites() const
+{
+    QMap<QString, QString> changed;
+    for (const Line &line : lines) {
+        const QString text = editorText(line.editor);
+        if (line.dirty && text != core.policies.value(line.name).value)
+            changed.insert(line.name, text);
+    }
+
+    QVector<QPair<QString, QString>> writes;
+    const auto take = [&changed, &writes](const char *name) {
+        const auto it = changed.find(QLatin1String(name));
+        if (it != changed.end()) {
+            writes.append(qMakePair(it.key(), it.value()));
+            changed.erase(it);
+        }
+    };
+    // The governor decides what else the driver takes (intel_pstate refuses a preference other than
+    // "performance" under the performance governor), so it goes first, the preference next.
+    take(KnownCPUPolicy::scaling_governor);
+    take("energy_performance_preference");
+    // A new minimum above the current maximum would be held back below it: raise the maximum first.
+    const QString newMin = changed.value(QLatin1String(KnownCPUPolicy::scaling_min_freq));
+    const bool maxFirst =
+        !newMin.isEmpty()
+        && newMin.toLongLong()
+               > core.policies.value(QLatin1String(KnownCPUPolicy::scaling_max_freq)).value.toLongLong();
+    take(maxFirst ? KnownCPUPolicy::scaling_max_freq : KnownCPUPolicy::scaling_min_freq);
+    take(maxFirst ? KnownCPUPolicy::scaling_min_freq : KnownCPUPolicy::scaling_max_freq);
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it)
+        writes.append(qMakePair(it.key(), it.value()));
+    return writes;
 }
 
 bool PolicyEditorWidget::applyChanges()
 {
-    const QMap<QString, QString> settings = dumpPolicySettings();
     int succeeded = 0;
     int failed = 0;
     int lastError = 0;
-    for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
-        if (core.policies.value(it.key()).value == it.value())
-            continue;
-        if (core.setPolicy(it.key(), QVariant(it.value()))) {
+    for (const auto &write : pendingWrites()) {
+        if (core.setPolicy(write.first, QVariant(write.second))) {
             ++succeeded;
         } else {
             ++failed;
@@ -223,7 +311,13 @@ bool PolicyEditorWidget::applyChanges()
         popMessage(true, tr("%1 succeed, %2 failed.").arg(succeeded).arg(failed));
     else
         popMessage(false, tr("%1 succeed, %2 failed. %3").arg(succeeded).arg(failed).arg(errorText(lastError)));
+
+    // Every line shows what the kernel kept, the written ones and the refused ones alike.
     core.update();
+    onlineSwitch->setChecked(core.isEnabled());
+    for (Line &line : lines)
+        showKernelValue(line);
+    emit applied();
     return ok;
 }
 
