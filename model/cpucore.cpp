@@ -1,149 +1,12 @@
 #include "cpucore.h"
 
 #include <QDebug>
+#include <QFile>
 
 #include <cerrno>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-namespace
-{
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// sysfs attributes are at most a page; the cap only guards against endless files.
-constexpr int maxValueSize = 1024 * 1024;
-
-// Text of a file as a QString. Attribute values are nearly always ASCII, which Latin-1 decoding
-// turns into the same string as UTF-8 decoding, only cheaper.
-QString decodeValue(const char *begin, const char *end)
-{
-    unsigned char bits = 0;
-    for (const char *c = begin; c < end; ++c) // no early exit, so that it vectorizes
-        bits |= static_cast<unsigned char>(*c);
-    if (bits & 0x80)
-        return QString::fromUtf8(begin, static_cast<int>(end - begin));
-    return QString::fromLatin1(begin, static_cast<int>(end - begin));
-}
-
-// Reads a whole file through fd. Attribute files are at most a page, so the common case fits the
-// stack buffer and is decoded without an intermediate copy. A read that returns less than asked
-// for has reached the end: sysfs hands out an attribute's whole text at once and regular files
-// only come up short at their end, so the extra read that would return 0 is not made.
-QString readValue(int fd)
-{
-    char buf[4096];
-    QByteArray big;
-    ssize_t n;
-    for (;;) {
-        n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < static_cast<ssize_t>(sizeof buf))
-            break;
-        big.append(buf, static_cast<int>(n));
-        if (big.size() >= maxValueSize) {
-            n = 0;
-            break;
-        }
-    }
-    const char *begin = buf;
-    qsizetype size = n > 0 ? n : 0;
-    if (!big.isEmpty()) {
-        big.append(buf, static_cast<int>(size));
-        begin = big.constData();
-        size = big.size();
-    }
-    const char *end = begin + size;
-    while (begin < end && isSpace(*begin))
-        ++begin;
-    while (end > begin && isSpace(end[-1]))
-        --end;
-    if (const void *nul = std::memchr(begin, '\0', static_cast<size_t>(end - begin)))
-        end = static_cast<const char *>(nul);
-    return decodeValue(begin, end);
-}
-
-// Characters that every locale encoding maps to the same character as Latin-1 does; NUL is not
-// one, so that it ends the scan in decodeName().
-struct PlainNameCharacters {
-    constexpr PlainNameCharacters()
-    {
-        for (int c = 0; c < 256; ++c)
-            plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
-                       || c == '-' || c == '.';
-    }
-    bool plain[256] = {};
-};
-constexpr PlainNameCharacters plainNameCharacters;
-
-// Attribute names are plain identifiers and take the cheap Latin-1 path; anything else goes
-// through the locale as QFile::decodeName does.
-QString decodeName(const char *name)
-{
-    const char *c = name;
-    while (plainNameCharacters.plain[static_cast<unsigned char>(*c)])
-        ++c;
-    if (*c)
-        return QFile::decodeName(name);
-    return QString::fromLatin1(name, static_cast<int>(c - name));
-}
-
-// dirPath plus a short suffix as a C string, built without the heap for paths of usual length.
-class SubPath
-{
-public:
-    SubPath(const QByteArray &dir, const char *suffix)
-    {
-        const auto dirLen = static_cast<size_t>(dir.size());
-        const size_t suffixLen = std::strlen(suffix);
-        if (dirLen + suffixLen < sizeof buf) {
-            std::memcpy(buf, dir.constData(), dirLen);
-            std::memcpy(buf + dirLen, suffix, suffixLen + 1);
-            path = buf;
-        } else {
-            fallback = dir + suffix;
-            path = fallback.constData();
-        }
-    }
-    SubPath(const SubPath &) = delete; // path may point into this object
-    SubPath &operator=(const SubPath &) = delete;
-    const char *c_str() const { return path; }
-
-private:
-    char buf[512];
-    QByteArray fallback;
-    const char *path;
-};
-
-// One write(2) of the whole text: sysfs reports a refused value from this very call. O_TRUNC is
-// what a shell redirection does; sysfs ignores it, plain files need it.
-bool writeOnce(const QByteArray &path, const QByteArray &bytes)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ssize_t n;
-    do {
-        n = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
-    } while (n < 0 && errno == EINTR);
-    int savedErrno = errno;
-    if (n >= 0 && n < bytes.size()) {
-        savedErrno = EIO; // a partial write left the attribute with a truncated value
-        n = -1;
-    }
-    ::close(fd);
-    errno = savedErrno;
-    return n >= 0;
-}
-
-} // namespace
+#include "safetext.h"
+#include "sysfsio.h"
 
 CPUCore::CPUCore() = default;
 
@@ -181,32 +44,44 @@ bool CPUCore::isEnabled() const
     return enabled;
 }
 
+int CPUCore::onlineReadError() const
+{
+    return onlineError;
+}
+
 bool CPUCore::setEnabled(bool enable)
 {
-    if (dirPath.isEmpty()) {
-        errno = ENOENT;
-        return false;
+    return SysfsIO::passErrno(storeEnabled(enable));
+}
+
+int CPUCore::storeEnabled(bool enable)
+{
+    if (dirPath.isEmpty())
+        return ENOENT;
+    const int error =
+        SysfsIO::writeValue(dirPath + "/online", enable ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
+    if (error == 0) {
+        enabled = enable;
+        onlineError = 0; // the kernel took the state, so it is known again
     }
-    if (!writeOnce(dirPath + "/online", enable ? QByteArrayLiteral("1") : QByteArrayLiteral("0")))
-        return false;
-    enabled = enable;
-    return true;
+    return error;
 }
 
 bool CPUCore::setPolicy(const QString &name, const QVariant &value)
 {
+    return SysfsIO::passErrno(storePolicy(name, value));
+}
+
+int CPUCore::storePolicy(const QString &name, const QVariant &value)
+{
     CPUPolicy &policy = policies[name];
-    if (!policy.writable) {
-        // Nothing is written; errno still tells callers why, as for a refused write.
-        errno = policy.isEmpty() ? ENOENT : EACCES;
-        return false;
-    }
+    // Nothing is written; the errno still tells callers why, as for a refused write.
+    if (!policy.writable)
+        return policy.isEmpty() ? ENOENT : EACCES;
     policy.value = value.toString();
-    if (dirPath.isEmpty()) {
-        errno = ENOENT;
-        return false;
-    }
-    return writeOnce(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+    if (dirPath.isEmpty())
+        return ENOENT;
+    return SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
 }
 
 bool CPUCore::update()
@@ -214,48 +89,14 @@ bool CPUCore::update()
     if (dirPath.isEmpty())
         return true;
 
-    const int onlineFd = ::open(SubPath(dirPath, "/online").c_str(), O_RDONLY | O_CLOEXEC);
-    if (onlineFd >= 0) {
-        enabled = readValue(onlineFd).toInt() != 0;
-        ::close(onlineFd);
-    }
+    // No online file is a core without a switch (the boot CPU on x86): its state stays as it was.
+    // A file that cannot be read says nothing either way, and the last known state is kept too.
+    const SysfsIO::ReadResult online = SysfsIO::readFile(dirPath, "/online");
+    if (online.error == 0)
+        enabled = online.text.toInt() != 0;
+    onlineError = online.error == ENOENT ? 0 : online.error;
 
-    policies.clear();
-
-    // The flags and the skipping of entries without an inode are those of opendir and readdir.
-    const int listingFd = ::open(SubPath(dirPath, "/cpufreq").c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
-    if (listingFd < 0)
-        return true;
-    // getdents64 into the stack rather than opendir: the 32 KiB buffer opendir allocates made
-    // malloc consolidate its free lists on every update.
-    alignas(dirent64) char entries[4096];
-    for (;;) {
-        const ssize_t n = ::getdents64(listingFd, entries, sizeof entries);
-        if (n <= 0)
-            break;
-        for (ssize_t offset = 0; offset < n;) {
-            const auto *entry = reinterpret_cast<const dirent64 *>(entries + offset);
-            offset += entry->d_reclen;
-            if (entry->d_ino == 0 || entry->d_name[0] == '.')
-                continue;
-            struct stat st;
-            if (::fstatat(listingFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-                continue;
-            // The record is filled where it lies in the map: copying a finished one would cost
-            // atomic reference count updates for each of its strings.
-            QString name = decodeName(entry->d_name);
-            CPUPolicy &policy = *policies.insert(name, CPUPolicy());
-            policy.name = std::move(name);
-            policy.readable = st.st_mode & S_IRUSR;
-            policy.writable = st.st_mode & S_IWUSR;
-            const int fd = ::openat(listingFd, entry->d_name, O_RDONLY | O_CLOEXEC);
-            if (fd >= 0) {
-                policy.value = readValue(fd);
-                ::close(fd);
-            }
-        }
-    }
-    ::close(listingFd);
+    SysfsIO::readAttributes(dirPath, "/cpufreq", policies);
     return true;
 }
 
@@ -266,9 +107,9 @@ namespace
 // that is not writable is never written, so skipping it is no failure.
 void writePolicy(CPUCore &core, const QString &name, const QVariant &value, const WriteFailureHandler &onFailure)
 {
-    if (core.setPolicy(name, value) || !onFailure)
+    const int error = core.storePolicy(name, value);
+    if (error == 0 || !onFailure)
         return;
-    const int error = errno;
     if (core.policies.value(name).writable)
         onFailure({core.core_id(), name, value.toString(), error, QString()});
 }
@@ -277,9 +118,9 @@ void writePolicy(CPUCore &core, const QString &name, const QVariant &value, cons
 // x86) cannot be taken offline, so it is online already and asking for that is no failure.
 void writeOnline(CPUCore &core, bool enable, const WriteFailureHandler &onFailure)
 {
-    if (core.setEnabled(enable) || !onFailure)
+    const int error = core.storeEnabled(enable);
+    if (error == 0 || !onFailure)
         return;
-    const int error = errno;
     if (enable && error == ENOENT)
         return;
     onFailure({core.core_id(), QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"), error,
@@ -357,18 +198,44 @@ bool CPUCore::checkPredefinedGoverns(PREDEFINED_GOVERNS govern)
     }
 }
 
+namespace
+{
+
+// A value to save: writable and read. A file without a read side is no value at all (sysfs has
+// no text for it), so it is left out without being reported.
+bool isSaved(const CPUPolicy &policy)
+{
+    return policy.writable && policy.readError == 0;
+}
+
+} // namespace
+
 QJsonObject CPUCore::dumpSettings() const
 {
     QJsonObject values;
     for (const CPUPolicy &policy : policies) {
-        if (policy.writable)
+        if (isSaved(policy))
             values.insert(policy.name, policy.value);
     }
-    return QJsonObject{
-        {QStringLiteral("id"), core_id()},
-        {QStringLiteral("isEnabled"), isEnabled()},
-        {QStringLiteral("policies"), values},
-    };
+    QJsonObject settings{{QStringLiteral("id"), core_id()}};
+    // A state that could not be read is left out; loaders take a missing one as online.
+    if (onlineError == 0)
+        settings.insert(QStringLiteral("isEnabled"), isEnabled());
+    settings.insert(QStringLiteral("policies"), values);
+    return settings;
+}
+
+QStringList CPUCore::unreadableSettings() const
+{
+    QStringList lines;
+    const QString line = QStringLiteral("cpu%1: %2: not saved, it could not be read: %3");
+    if (onlineError != 0)
+        lines << line.arg(core_id()).arg(QLatin1String("online"), SysfsIO::errorText(onlineError));
+    for (const CPUPolicy &policy : policies) {
+        if (policy.writable && policy.readable && !isSaved(policy))
+            lines << line.arg(core_id()).arg(SafeText::printable(policy.name), SysfsIO::errorText(policy.readError));
+    }
+    return lines;
 }
 
 void CPUCore::loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure)

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "cpupolicy.h"
@@ -29,13 +30,22 @@ public:
     explicit CPUCore(const QDir &dir);
 
     short core_id() const;
+    // The last state read or written; true until one is known.
     bool isEnabled() const;
+    // The errno of the last failed read of the online switch, 0 when isEnabled() is what it holds
+    // (or the core has no switch).
+    int onlineReadError() const;
 
-    // Writes go to the kernel in a single unbuffered write(2); on false, errno holds the reason.
+    // Writes go to the kernel in a single unbuffered write(2) that follows no link and goes only to
+    // a regular file; on false, errno holds the reason.
     bool setEnabled(bool enable);
     bool setPolicy(const QString &name, const QVariant &value);
+    // The same, returning 0 or the errno.
+    int storeEnabled(bool enable);
+    int storePolicy(const QString &name, const QVariant &value);
 
-    // Re-reads the online state and rebuilds every record from the cpufreq directory.
+    // Re-reads the online state and rebuilds every record from the cpufreq directory. Values that
+    // could not be read are empty and carry their readError.
     bool update();
 
     // Brings the core online and writes the profile's governor and limits. A failed write does not
@@ -44,8 +54,11 @@ public:
     // Whether the core's current records match the profile; reads nothing from the system.
     bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
 
-    // The core's number, online state and writable attribute values as a settings-file object.
+    // The core's number, online state and writable attribute values as a settings-file object;
+    // what could not be read is left out.
     QJsonObject dumpSettings() const;
+    // One printable line per value that dumpSettings() leaves out because it could not be read.
+    QStringList unreadableSettings() const;
     // Applies one settings-file object meant for this core; values equal to the current ones are
     // not written again. Failed writes are passed to onFailure, if given, and do not stop the rest.
     void loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure = {});
@@ -57,5 +70,6 @@ private:
     QDir dir;
     short id = -1;
     bool enabled = true;
+    int onlineError = 0;
     QByteArray dirPath; // dir's absolute path, encoded once for the system calls of update()
 };

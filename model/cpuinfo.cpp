@@ -4,11 +4,12 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "safesave.h"
 
 namespace
 {
@@ -119,22 +120,20 @@ int elementId(const QJsonValue &id)
 
 bool CPUInfo::dump(const QString &path, QString *errorString) const
 {
-    QJsonArray array;
-    for (const CPUCore &core : cores)
-        array.append(core.dumpSettings());
-    const QByteArray text = QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return dump(path, errorString, nullptr);
+}
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(errorString, QStringLiteral("Cannot open the file for writing: %1").arg(file.errorString()));
-        return false;
+bool CPUInfo::dump(const QString &path, QString *errorString, QStringList *unreadable) const
+{
+    QJsonArray array;
+    QStringList leftOut;
+    for (const CPUCore &core : cores) {
+        array.append(core.dumpSettings());
+        leftOut += core.unreadableSettings();
     }
-    if (file.write(text) != text.size() || !file.commit()) {
-        setError(errorString, QStringLiteral("Cannot write the file: %1").arg(file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    if (unreadable)
+        *unreadable = leftOut;
+    return SafeSave::writeFile(path, QJsonDocument(array).toJson(QJsonDocument::Indented), errorString);
 }
 
 bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailureHandler &onFailure)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -25,8 +26,12 @@ public:
     PREDEFINED_GOVERNS detectPredefinedGoverns();
 
     // Saves the writable settings of all cores as JSON, replacing the file only once the new one is
-    // complete. False with a reason for the user in errorString when it could not be saved.
+    // complete and on disk, and never following a link at its name. False with a reason for the
+    // user in errorString when it could not be saved; then the earlier file is unchanged.
     bool dump(const QString &path, QString *errorString = nullptr) const;
+    // The same; unreadable receives a printable line for each value left out because it could not
+    // be read (empty when every value was saved).
+    bool dump(const QString &path, QString *errorString, QStringList *unreadable) const;
     // Reads a settings file and applies it to the cores. False with a reason when the file cannot
     // be read or is not a settings file; then nothing has been applied. True once the file was
     // applied, even where single writes failed: those go to onFailure, if given.

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "cpucore.h"
@@ -36,10 +38,10 @@ private slots:
     void setPolicyWritesExactBytes();
     void setPolicyRefusesWhatItMustNotWrite();
     void setPolicyOnVanishedFile();
-    void refusedWriteIsReported();
+    void writesFollowNoLinks();
     void updateShowsWhatTheKernelReports();
     void setEnabled();
-    void setEnabledRefused();
+    void writesOnlyToRegularFiles();
 
     void inventoryOrderAndFilter();
     void modelName_data();
@@ -355,19 +357,24 @@ void TestCpuModel::setPolicyOnVanishedFile()
     QVERIFY(!core.policies.contains("scaling_min_freq"));
 }
 
-void TestCpuModel::refusedWriteIsReported()
+void TestCpuModel::writesFollowNoLinks()
 {
-    // A write(2) that fails must be reported as a failure with its errno, not lost in a buffer.
-    if (!QFile::exists("/dev/full"))
-        QSKIP("/dev/full is not available");
+    // Attribute and switch replaced by links after they were listed: the write goes nowhere.
     SysfsFixture fx;
-    fx.addTypicalCore(0);
-    CPUCore core(QDir(fx.coreDir(0)));
-    fx.replaceWithSymlink(0, "scaling_governor", "/dev/full");
+    fx.addTypicalCore(1);
+    CPUCore core(QDir(fx.coreDir(1)));
+    const QString victim = fx.root() + "/victim";
+    SysfsFixture::writePlainFile(victim, "root's own file\n");
+    fx.replaceWithSymlink(1, "scaling_governor", victim);
+    QFile::remove(fx.coreDir(1) + "/online");
+    QVERIFY(QFile::link(victim, fx.coreDir(1) + "/online"));
+
     errno = 0;
     QVERIFY(!core.setPolicy("scaling_governor", "performance"));
-    QCOMPARE(errno, ENOSPC);
-    QCOMPARE(core.policies.value("scaling_governor").value, QString("performance"));
+    QCOMPARE(errno, ELOOP);
+    QCOMPARE(core.storeEnabled(false), ELOOP);
+    QVERIFY(core.isEnabled());
+    QCOMPARE(SysfsFixture::readFile(victim), QByteArray("root's own file\n"));
 }
 
 void TestCpuModel::updateShowsWhatTheKernelReports()
@@ -405,19 +412,29 @@ void TestCpuModel::setEnabled()
     QVERIFY(!QFile::exists(fx.coreDir(0) + "/online"));
 }
 
-void TestCpuModel::setEnabledRefused()
+void TestCpuModel::writesOnlyToRegularFiles()
 {
-    if (!QFile::exists("/dev/full"))
-        QSKIP("/dev/full is not available");
+    // A device node where the switch should be: opened, looked at, and left unwritten.
+    if (!MountNamespace::available())
+        QSKIP(qPrintable("needs a private mount namespace for device nodes: " + MountNamespace::reason()));
     SysfsFixture fx;
-    fx.addTypicalCore(1);
-    CPUCore core(QDir(fx.coreDir(1)));
-    QFile::remove(fx.coreDir(1) + "/online");
-    QVERIFY(QFile::link("/dev/full", fx.coreDir(1) + "/online"));
+    const QString dir = fx.root() + "/devices";
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY2(MountNamespace::mountTmpfs(dir), qPrintable(MountNamespace::reason()));
+    const auto unmount = qScopeGuard([&dir] { MountNamespace::unmount(dir); });
+    QVERIFY(QDir().mkpath(dir + "/cpu7/cpufreq"));
+    const QByteArray online = QFile::encodeName(dir + "/cpu7/online");
+    if (::mknod(online.constData(), S_IFCHR | 0644, makedev(1, 3)) != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot make a device node: %1").arg(qt_error_string(errno))));
+    CPUCore core(QDir(dir + "/cpu7"));
+    const bool before = core.isEnabled();
     errno = 0;
-    QVERIFY(!core.setEnabled(false));
-    QCOMPARE(errno, ENOSPC);
-    QVERIFY(core.isEnabled());
+    QVERIFY(!core.setEnabled(!before));
+    QCOMPARE(errno, EPERM);
+    QCOMPARE(core.isEnabled(), before);
+    struct stat st;
+    QCOMPARE(::lstat(online.constData(), &st), 0);
+    QVERIFY(S_ISCHR(st.st_mode));
 }
 
 void TestCpuModel::inventoryOrderAndFilter()

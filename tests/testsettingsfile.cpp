@@ -1,8 +1,13 @@
 #include <QtTest>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "mountedsim.h"
 #include "mountnamespace.h"
 #include "sysfsfixture.h"
 
@@ -21,6 +26,11 @@ private slots:
     void hostileFiles();
     void hostileMembersWriteNothingElse();
     void failedSaveKeepsEarlierFile();
+    void fullDiskKeepsEarlierFile_data();
+    void fullDiskKeepsEarlierFile();
+    void saveReplacesPlantedLinkNotItsTarget();
+    void saveRefusesDevicesAndDirectories();
+    void unreadableValuesAreLeftOutAndReported();
 };
 
 namespace
@@ -38,6 +48,22 @@ void writeFile(const QString &path, const QByteArray &content)
 QMap<QString, QByteArray> snapshot(const SysfsFixture &fx)
 {
     return fx.snapshot();
+}
+
+QStringList listing(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Free blocks of the file system holding path, or -1.
+qint64 freeBlocks(const QString &path, qint64 *blockSize = nullptr)
+{
+    struct statvfs vfs;
+    if (::statvfs(QFile::encodeName(path).constData(), &vfs) != 0)
+        return -1;
+    if (blockSize)
+        *blockSize = static_cast<qint64>(vfs.f_bsize);
+    return static_cast<qint64>(vfs.f_bavail);
 }
 } // namespace
 
@@ -270,6 +296,158 @@ void TestSettingsFile::failedSaveKeepsEarlierFile()
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
     if (::geteuid() == 0)
         QVERIFY(MountNamespace::unmount(dir));
+}
+
+void TestSettingsFile::fullDiskKeepsEarlierFile_data()
+{
+    // Qt's file buffer holds 16 KiB: a smaller text only meets the full disk when it is flushed.
+    // Free blocks below 0 count from the blocks the text needs: -1 is one block too few.
+    QTest::addColumn<int>("cores");
+    QTest::addColumn<bool>("largerThanBuffer");
+    QTest::addColumn<int>("freeBlocks");
+    QTest::newRow("small text, disk full") << 40 << false << 0;
+    QTest::newRow("small text, one block free") << 40 << false << 1;
+    QTest::newRow("small text, one block too few") << 40 << false << -1;
+    QTest::newRow("large text, disk full") << 96 << true << 0;
+    QTest::newRow("large text, three blocks free") << 96 << true << 3;
+    QTest::newRow("large text, one block too few") << 96 << true << -1;
+}
+
+void TestSettingsFile::fullDiskKeepsEarlierFile()
+{
+    QFETCH(int, cores);
+    QFETCH(bool, largerThanBuffer);
+    QFETCH(int, freeBlocks);
+    if (!MountNamespace::available())
+        QSKIP(qPrintable("needs a private mount namespace for a small tmpfs: " + MountNamespace::reason()));
+    SysfsFixture fx;
+    // Many small files: a tmpfs makes them quickly.
+    QVERIFY2(MountNamespace::mountTmpfs(fx.cpuDir()), qPrintable(MountNamespace::reason()));
+    const auto unmountCores = qScopeGuard([&fx] { MountNamespace::unmount(fx.cpuDir()); });
+    for (int i = 0; i < cores; ++i)
+        fx.addTypicalCore(i);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    const QString dir = fx.root() + "/small";
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY2(MountNamespace::mountTmpfs(dir, "size=256k"), qPrintable(MountNamespace::reason()));
+    const auto unmount = qScopeGuard([&dir] { MountNamespace::unmount(dir); });
+
+    // The earlier file is a save of the same cores, so the new text needs as many blocks again.
+    const QString path = dir + "/settings.json";
+    QVERIFY(info.dump(path));
+    const QByteArray earlier = readFile(path);
+    QCOMPARE(earlier.size() > 16 * 1024, largerThanBuffer);
+    QVERIFY(info.cores[0].setPolicy("scaling_governor", "performance"));
+    qint64 blockSize = 0;
+    const qint64 blocks = ::freeBlocks(dir, &blockSize);
+    const qint64 needed = (earlier.size() + blockSize - 1) / blockSize;
+    const qint64 left = freeBlocks < 0 ? needed + freeBlocks : freeBlocks;
+    writeFile(dir + "/filler", QByteArray(static_cast<int>((blocks - left) * blockSize), 'f'));
+    QCOMPARE(::freeBlocks(dir), left);
+
+    QString error;
+    QVERIFY(!info.dump(path, &error));
+    QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+    QCOMPARE(readFile(path), earlier);
+    QCOMPARE(listing(dir), QStringList({"filler", "settings.json"}));
+}
+
+void TestSettingsFile::saveReplacesPlantedLinkNotItsTarget()
+{
+    // Another user links the name in a shared directory to a file that only root may write.
+    SysfsFixture fx;
+    fx.addTypicalCore(0);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    const QString shared = fx.root() + "/shared";
+    QVERIFY(QDir().mkpath(shared));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString victim = fx.root() + "/victim";
+    writeFile(victim, "root's own file\n");
+    const QString path = shared + "/settings.json";
+    QVERIFY(QFile::link(victim, path));
+    if (::geteuid() == 0)
+        QCOMPARE(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+
+    QString error;
+    QVERIFY2(info.dump(path, &error), qPrintable(error));
+    QCOMPARE(readFile(victim), QByteArray("root's own file\n"));
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QVERIFY(readFile(path).startsWith("[\n    {\n        \"id\": 0,"));
+    QCOMPARE(listing(shared), QStringList{"settings.json"});
+
+    // A regular file keeps its permissions across saves.
+    const QByteArray encoded = QFile::encodeName(path);
+    QCOMPARE(::chmod(encoded.constData(), 0640), 0);
+    QVERIFY(info.dump(path));
+    struct stat st;
+    QCOMPARE(::stat(encoded.constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+}
+
+void TestSettingsFile::saveRefusesDevicesAndDirectories()
+{
+    if (!MountNamespace::available())
+        QSKIP(qPrintable("needs a private mount namespace for a /dev of its own: " + MountNamespace::reason()));
+    SysfsFixture fx;
+    fx.addTypicalCore(0);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    const QString dev = fx.root() + "/dev";
+    QVERIFY(QDir().mkpath(dev));
+    QVERIFY2(MountNamespace::mountTmpfs(dev, "mode=0755"), qPrintable(MountNamespace::reason()));
+    const auto unmount = qScopeGuard([&dev] { MountNamespace::unmount(dev); });
+    const QByteArray null = QFile::encodeName(dev + "/null");
+    if (::mknod(null.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot make a device node: %1").arg(qt_error_string(errno))));
+    QVERIFY(QDir().mkpath(dev + "/settings.json"));
+
+    for (const char *name : {"null", "settings.json"}) {
+        QString error;
+        QVERIFY(!info.dump(dev + '/' + name, &error));
+        QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+    }
+    struct stat st;
+    QCOMPARE(::lstat(null.constData(), &st), 0);
+    QVERIFY(S_ISCHR(st.st_mode));
+    QCOMPARE(st.st_rdev, makedev(1, 3));
+    QCOMPARE(listing(dev), QStringList({"null", "settings.json"}));
+    QCOMPARE(listing(dev + "/settings.json"), QStringList());
+}
+
+void TestSettingsFile::unreadableValuesAreLeftOutAndReported()
+{
+    const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {"--cpus", "3", "--read-error", "cpu/cpu1/online=EIO", "--read-error",
+                               "cpu/cpufreq/policy2/scaling_max_freq=EBUSY"});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    QCOMPARE(info.cores.size(), size_t(3));
+    // Not knowing the state is not being offline.
+    QCOMPARE(info.cores[1].onlineReadError(), EIO);
+    QVERIFY(info.cores[1].isEnabled());
+    QCOMPARE(info.cores[2].policies.value("scaling_max_freq").readError, EBUSY);
+
+    const QString path = sim.root() + "/settings.json";
+    QString error;
+    QStringList unreadable;
+    QVERIFY2(info.dump(path, &error, &unreadable), qPrintable(error));
+    QCOMPARE(unreadable,
+             QStringList({"cpu1: online: not saved, it could not be read: Input/output error",
+                          "cpu2: scaling_max_freq: not saved, it could not be read: Device or resource busy"}));
+    const QJsonArray saved = QJsonDocument::fromJson(readFile(path)).array();
+    QCOMPARE(saved.size(), 3);
+    const QJsonObject policies = saved[0].toObject().value("policies").toObject();
+    QVERIFY(policies.contains("scaling_max_freq"));
+    QCOMPARE(saved[0].toObject().value("isEnabled"), QJsonValue(true));
+    QVERIFY(!saved[1].toObject().contains("isEnabled"));
+    QCOMPARE(saved[1].toObject().value("policies").toObject().keys(), policies.keys());
+    QCOMPARE(saved[2].toObject().value("isEnabled"), QJsonValue(true));
+    QStringList rest = policies.keys();
+    rest.removeOne("scaling_max_freq");
+    QCOMPARE(saved[2].toObject().value("policies").toObject().keys(), rest);
 }
 
 FREQDECK_NAMESPACED_TEST_MAIN(QCoreApplication, TestSettingsFile)

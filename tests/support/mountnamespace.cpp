@@ -86,6 +86,17 @@ bool MountNamespace::bind(const QString &source, const QString &target)
     return true;
 }
 
+bool MountNamespace::mountTmpfs(const QString &target, const QString &options)
+{
+    if (!entered)
+        return false;
+    if (::mount("tmpfs", QFile::encodeName(target).constData(), "tmpfs", 0, options.toLatin1().constData()) != 0) {
+        failure = errorText("tmpfs mount");
+        return false;
+    }
+    return true;
+}
+
 bool MountNamespace::makeReadOnly(const QString &directory)
 {
     if (!bind(directory, directory))

@@ -14,6 +14,9 @@ public:
 
     // Bind-mounts source over target inside the namespace; false with reason() set on failure.
     static bool bind(const QString &source, const QString &target);
+    // Mounts a fresh tmpfs over target inside the namespace, with mount options such as "size=64k";
+    // device nodes made in it work. False with reason() set on failure.
+    static bool mountTmpfs(const QString &target, const QString &options = QString());
     // Makes a directory read-only inside the namespace, even for root.
     static bool makeReadOnly(const QString &directory);
     static bool unmount(const QString &target);

@@ -317,11 +317,14 @@ int CliApp::applyProfile(PREDEFINED_GOVERNS govern)
 int CliApp::save(const QString &path)
 {
     QString reason;
-    if (!inventory().dump(path, &reason)) {
+    QStringList unreadable;
+    if (!inventory().dump(path, &reason, &unreadable)) {
         err << programName << ": cannot save " << path << ": " << reason << '\n';
         return WritesFailed;
     }
-    return Success;
+    for (const QString &line : qAsConst(unreadable))
+        err << programName << ": " << line << '\n';
+    return unreadable.isEmpty() ? Success : WritesFailed;
 }
 
 int CliApp::load(const QString &path)

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,6 +185,9 @@ void usage(FILE *out)
                "  --min-khz N       the hardware's lowest frequency\n"
                "  --max-khz N       the hardware's highest frequency\n"
                "  --seed N          varies the simulated load\n"
+               "  --read-error PATH=ERROR\n"
+               "                    reads of MOUNTPOINT/PATH fail with ERROR (EIO, EBUSY or ENODEV) after\n"
+               "                    the open succeeds; repeatable\n"
                "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
                "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
                "  --allow-other     let other users in (always on when run as root); needs\n"
@@ -204,6 +208,17 @@ bool parseNumber(const char *text, long min, long max, long &value)
         return false;
     value = v;
     return true;
+}
+
+std::optional<int> errorNumber(const std::string &name)
+{
+    if (name == "EIO")
+        return EIO;
+    if (name == "EBUSY")
+        return EBUSY;
+    if (name == "ENODEV")
+        return ENODEV;
+    return std::nullopt;
 }
 
 } // namespace
@@ -257,6 +272,17 @@ int main(int argc, char **argv)
             config.maxKHz = static_cast<unsigned>(number(1000, 100'000'000));
         } else if (arg == "--seed") {
             config.seed = static_cast<std::uint64_t>(number(0, 2'000'000'000));
+        } else if (arg == "--read-error") {
+            const std::string rule = value();
+            const std::size_t eq = rule.rfind('=');
+            const std::optional<int> error = eq == std::string::npos ? std::nullopt : errorNumber(rule.substr(eq + 1));
+            if (!error || eq == 0) {
+                std::fprintf(stderr, "freqdeck-cpufreq-sim: --read-error: '%s' is not PATH=EIO, EBUSY or ENODEV\n",
+                             rule.c_str());
+                return 2;
+            }
+            const std::string file = rule.substr(0, eq);
+            config.readErrors.emplace_back(file[0] == '/' ? file : '/' + file, *error);
         } else if (arg == "-f" || arg == "--foreground") {
             foreground = true;
         } else if (arg == "--pid-file") {

@@ -554,6 +554,10 @@ int SimMachine::read(const std::string &path, std::string &out)
         return ENOENT;
     if (const int err = open(path, true, false))
         return err;
+    for (const auto &[failing, error] : cfg.readErrors) {
+        if (failing == path)
+            return error;
+    }
     switch (where->kind) {
     case Location::CpuInfo:
         out = cpuInfoText();

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A machine's CPUs as the kernel shows them: the tree under /sys/devices/system/cpu, served
@@ -25,6 +26,9 @@ public:
         unsigned maxKHz = 0;
         std::size_t pageSize = 4096;
         std::uint64_t seed = 1; // makes the wandering frequencies reproducible
+        // Files whose reads fail with the errno given, as a failing device's do: the path as served
+        // ("/cpu/cpu1/online"; a policy's files as "/cpu/cpufreq/policy1/scaling_governor").
+        std::vector<std::pair<std::string, int>> readErrors;
     };
 
     // Monotonic time in nanoseconds; tests pass their own to step time by hand.

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include "cpupolicy.h"
+
+// The model's system calls: reading a core's files, the unbuffered write of a value, and the calls
+// a safe save is made of. Every result comes back as a value (0 or an errno); no other code of the
+// model looks at errno.
+namespace SysfsIO
+{
+
+// A file's text, white space trimmed at both ends and cut at the first NUL; or the errno of the open
+// or read that failed, and then no text at all.
+struct ReadResult {
+    QString text;
+    int error = 0;
+};
+
+// Reads dir + suffix (suffix such as "/online") whole.
+ReadResult readFile(const QByteArray &dir, const char *suffix);
+
+// Replaces records by one per regular file of dir + suffix, in name order. A file that cannot be
+// opened or read keeps its record, with an empty value and the errno in readError. Returns 0, or
+// the errno of opening the directory (then records is empty).
+int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUPolicy> &records);
+
+// Stores bytes in the regular file at path with one write(2), as sysfs wants a value: the last
+// component is never followed if it is a link (ELOOP), anything but a regular file is refused
+// (EPERM) and a short write leaves a cut value (EIO). Returns 0 or the errno.
+int writeValue(const QByteArray &path, const QByteArray &bytes);
+
+// For interfaces that report through errno: sets it to error unless that is 0; true for 0.
+bool passErrno(int error);
+
+// The system's text for an errno ("No space left on device").
+QString errorText(int error);
+
+// The calls of a safe save, each 0 or an errno.
+struct OpenResult {
+    int fd = -1;
+    int error = 0;
+};
+OpenResult openAt(int dirFd, const QByteArray &name, int flags, mode_t mode = 0);
+int statAt(int dirFd, const QByteArray &name, struct stat &st); // the link itself, not its target
+int writeAll(int fd, const QByteArray &bytes);                  // every byte, or the errno of the failing write
+int changeMode(int fd, mode_t mode);
+int syncFile(int fd);
+int closeFile(int fd);
+int renameAt(int dirFd, const QByteArray &from, const QByteArray &to);
+int unlinkAt(int dirFd, const QByteArray &name);
+// The process's file mode creation mask, read without changing it where the kernel tells it.
+mode_t creationMask();
+
+} // namespace SysfsIO
