@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 #include "cpupolicy.h"
 #include "writefailure.h"
 
@@ -27,6 +29,12 @@ class CPUCore
 public:
     CPUCore();
     explicit CPUCore(const QDir &dir);
+    // A core whose number is already known, as the inventory knows it from the directory's name.
+    CPUCore(const QDir &dir, short number);
+
+    // The number of a core directory's name: "cpu" and a number written without leading zeros
+    // that fits core_id(); nothing for every other name (cpufreq, cpu, cpu1a, cpu01).
+    static std::optional<short> numberOf(const QString &name);
 
     short core_id() const;
     bool isEnabled() const;
@@ -38,16 +46,17 @@ public:
     // Re-reads the online state and rebuilds every record from the cpufreq directory.
     bool update();
 
-    // Brings the core online and writes the profile's governor and limits. A failed write does not
-    // stop the others; it is only passed to onFailure, if given.
+    // Brings the core online (and reads it again if it was offline) and writes the profile's
+    // governor and limits, computed from the core's fresh values (see Profile). A failed write
+    // does not stop the others; it is only passed to onFailure, if given.
     void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // Whether the core's current records match the profile; reads nothing from the system.
     bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
 
     // The core's number, online state and writable attribute values as a settings-file object.
     QJsonObject dumpSettings() const;
-    // Applies one settings-file object meant for this core; values equal to the current ones are
-    // not written again. Failed writes are passed to onFailure, if given, and do not stop the rest.
+    // Applies one settings-file object meant for this core as SettingsFile::applyToCore does; the
+    // failures are passed to onFailure, if given, and do not stop the rest.
     void loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure = {});
 
     // Records keyed by attribute name, walked in ascending name order.

@@ -240,7 +240,7 @@ void TestCli::profiles_data()
                                  << QByteArray("3400000") << "Applied Performance; profile in force: Performance";
     QTest::newRow("fast") << "fast" << QByteArray("performance") << QByteArray("800000") << QByteArray("2266666")
                           << "Applied Fast; profile in force: Fast";
-    QTest::newRow("normal") << "normal" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1700000")
+    QTest::newRow("normal") << "normal" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("2100000")
                             << "Applied Normal; profile in force: Normal";
     QTest::newRow("slow") << "slow" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1133333")
                           << "Applied Slow; profile in force: Slow";
@@ -287,8 +287,8 @@ void TestCli::refusedWrites_data()
     // Read back after the failure, the core no longer matches: the report shows what is in force.
     // clang-format off
     QTest::newRow("profile, upper limit")
-        << QStringList{"profile", "fast"} << 1 << "cpufreq/scaling_max_freq"
-        << "freqdeck-cli: cpu1: scaling_max_freq: writing \"2266666\" failed: No space left on device"
+        << QStringList{"profile", "fast"} << 0 << "cpufreq/scaling_max_freq"
+        << "freqdeck-cli: cpu0: scaling_max_freq: writing \"2266666\" failed: No space left on device"
         << "Applied Fast; profile in force: Custom\n" << "1/scaling_governor=performance";
     QTest::newRow("load, online switch")
         << QStringList{"load", "settings.json"} << 1 << "online"
