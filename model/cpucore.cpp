@@ -161,7 +161,7 @@ short trailingNumber(const QString &path)
         --start;
     bool ok = false;
     const short number = path.midRef(start).toShort(&ok);
-    return ok ? number : 0;
+    return ok ? number : short(0);
 }
 
 } // namespace

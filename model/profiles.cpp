@@ -13,15 +13,15 @@ const QVector<Profile> table{
      "performance", Level::Minimum, Level::Maximum,
      true, Level::Maximum, Level::AboveMaximum, Level::None},
     {GOVERN_FAST, "fast", "Fast",
-     "Governor performance; upper limit at two thirds of the highest frequency.",
+     "Governor performance; upper limit near two thirds of the highest frequency.",
      "performance", Level::Minimum, Level::TwoThirds,
      false, Level::TwoThirds, Level::None, Level::Maximum},
     {GOVERN_NORMAL, "normal", "Normal",
-     "Governor unchanged; upper limit at half the highest frequency.",
+     "Governor unchanged; upper limit near half the highest frequency.",
      nullptr, Level::Minimum, Level::Half,
      false, Level::Half, Level::TwoThirds, Level::TwoThirds},
     {GOVERN_SLOW, "slow", "Slow",
-     "Governor unchanged; upper limit at a third of the highest frequency.",
+     "Governor unchanged; upper limit near a third of the highest frequency.",
      nullptr, Level::Minimum, Level::Third,
      false, Level::Third, Level::Half, Level::Half},
     {GOVERN_POWERSAVE, "powersave", "Powersave",
@@ -90,7 +90,8 @@ const QVector<Profile> &Profile::all()
 
 const Profile &Profile::of(int govern)
 {
-    const auto found = std::find_if(table.cbegin(), table.cend(), [govern](const Profile &p) { return p.govern == govern; });
+    const auto found =
+        std::find_if(table.cbegin(), table.cend(), [govern](const Profile &p) { return p.govern == govern; });
     return found != table.cend() ? *found : table.last();
 }
 

@@ -175,8 +175,10 @@ void SettingsFile::apply(std::vector<CPUCore> &cores, const QJsonArray &entries,
         const QJsonObject settings = entry.toObject();
         const std::optional<int> id = entryId(settings.value(QStringLiteral("id")));
         if (!id) {
-            const QString what = entry.isObject() ? QStringLiteral("its \"id\" is %1").arg(jsonText(settings.value("id")))
-                                                  : QStringLiteral("it is %1").arg(jsonText(entry));
+            const QString what =
+                entry.isObject()
+                    ? QStringLiteral("its \"id\" is %1").arg(jsonText(settings.value(QStringLiteral("id"))))
+                    : QStringLiteral("it is %1").arg(jsonText(entry));
             report.fail({-1, QString(), QString(), 0,
                          QStringLiteral("entry %1 of the file names no CPU (%2); skipped").arg(index + 1).arg(what)},
                         onFailure);

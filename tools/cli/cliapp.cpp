@@ -35,34 +35,34 @@ QString helpText()
 {
     QString profiles;
     for (const Profile &profile : Profile::all())
-        profiles += QStringLiteral("  %1%2\n").arg(QLatin1String(profile.key), -12).arg(QLatin1String(profile.description));
-    return QStringLiteral(
-               "\n"
-               "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
-               "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
-               "Showing works for every user; changing settings needs root.\n"
-               "\n"
-               "Commands:\n"
-               "  show          one line per core: online state, governor, lower and upper limit and\n"
-               "                current frequency in MHz, below the processor model and the driver;\n"
-               "                values that could not be read are shown as unreadable\n"
-               "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
-               "                and tells which profile is in force afterwards\n"
-               "  save FILE     saves the writable settings of every core to a settings file\n"
-               "  load FILE     applies a settings file saved here or by the window\n"
-               "\n"
-               "Profiles:\n"
-               "%1"
-               "\n"
-               "Options:\n"
-               "  --json        show prints the same values as JSON\n"
-               "  -h, --help    prints this help\n"
-               "  --version     prints the version\n"
-               "\n"
-               "Every write that the kernel refuses and every setting that is skipped is named on\n"
-               "standard error.\n"
-               "Exit status: 0 when every setting was applied, 1 when a write failed or a setting was\n"
-               "skipped, 2 for wrong usage and for a settings file that cannot be read.\n")
+        profiles +=
+            QStringLiteral("  %1%2\n").arg(QLatin1String(profile.key), -14).arg(QLatin1String(profile.description));
+    return QStringLiteral("\n"
+                          "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
+                          "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
+                          "Showing works for every user; changing settings needs root.\n"
+                          "\n"
+                          "Commands:\n"
+                          "  show          one line per core: online state, governor, lower and upper limit and\n"
+                          "                current frequency in MHz, below the processor model and the driver;\n"
+                          "                values that could not be read are shown as unreadable\n"
+                          "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
+                          "                and tells which profile is in force afterwards\n"
+                          "  save FILE     saves the writable settings of every core to a settings file\n"
+                          "  load FILE     applies a settings file saved here or by the window\n"
+                          "\n"
+                          "Profiles:\n"
+                          "%1"
+                          "\n"
+                          "Options:\n"
+                          "  --json        show prints the same values as JSON\n"
+                          "  -h, --help    prints this help\n"
+                          "  --version     prints the version\n"
+                          "\n"
+                          "Every write that the kernel refuses and every setting that is skipped is named on\n"
+                          "standard error.\n"
+                          "Exit status: 0 when every setting was applied, 1 when a write failed or a setting was\n"
+                          "skipped, 2 for wrong usage and for a settings file that cannot be read.\n")
         .arg(profiles);
 }
 
@@ -244,8 +244,7 @@ int CliApp::show(bool json)
     QJsonArray cores;
     for (const CPUCore &core : cpus.cores)
         cores.append(describe(core));
-    const QJsonValue model =
-        cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(cpus.modelName));
+    const QJsonValue model = cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(cpus.modelName));
     const QJsonValue driverName = driver(cpus);
 
     if (json) {
@@ -311,8 +310,8 @@ int CliApp::applyProfile(PREDEFINED_GOVERNS govern)
     // What is in force is what the kernel reports now, not what was asked for.
     for (CPUCore &core : cpus.cores)
         core.update();
-    out << "Applied " << Profile::of(govern).label << "; profile in force: "
-        << Profile::of(cpus.detectPredefinedGoverns()).label << '\n';
+    out << "Applied " << Profile::of(govern).label
+        << "; profile in force: " << Profile::of(cpus.detectPredefinedGoverns()).label << '\n';
     return status;
 }
 

@@ -9,7 +9,8 @@
 #include "cpuinfo.h"
 
 // The command-line companion of the window: runs one command (show, profile, save, load) over the
-// inventory, prints results on out and every refused write, skipped setting and note on err, and yields the exit status.
+// inventory, prints results on out and every refused write, skipped setting and note on err, and
+// yields the exit status.
 class CliApp
 {
 public:
