@@ -670,12 +670,12 @@ void TestCli::programHelpAndUsage()
 
 void TestCli::programShowsThisMachine()
 {
-    // What the machine offers, read here independently. The inventory lists cpu0 to cpu99.
+    // What the machine offers, read here independently. The inventory lists every cpuN.
     QList<int> ids;
     const QDir sys("/sys/devices/system/cpu");
     for (const QString &name : sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QRegularExpressionMatch match = QRegularExpression("^cpu([0-9]+)$").match(name);
-        if (match.hasMatch() && match.captured(1).toInt() < 100)
+        const QRegularExpressionMatch match = QRegularExpression("^cpu(0|[1-9][0-9]*)$").match(name);
+        if (match.hasMatch())
             ids << match.captured(1).toInt();
     }
     std::sort(ids.begin(), ids.end());
