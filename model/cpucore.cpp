@@ -1,5 +1,8 @@
 #include "cpucore.h"
 
+#include "profiles.h"
+#include "settingsfile.h"
+
 #include <QDebug>
 #include <QFile>
 
@@ -10,28 +13,51 @@
 
 CPUCore::CPUCore() = default;
 
+namespace
+{
+
+// The digits that end a path, as a core number; 0 where there are none or too many.
+short trailingNumber(const QString &path)
+{
+    int start = path.size();
+    while (start > 0 && path.at(start - 1) >= QLatin1Char('0') && path.at(start - 1) <= QLatin1Char('9'))
+        --start;
+    bool ok = false;
+    const short number = path.midRef(start).toShort(&ok);
+    return ok ? number : short(0);
+}
+
+} // namespace
+
 CPUCore::CPUCore(const QDir &dir)
+    : CPUCore(dir, trailingNumber(dir.absolutePath()))
+{
+}
+
+CPUCore::CPUCore(const QDir &dir, short number)
     : dir(dir)
+    , id(number)
 {
     if (!dir.exists()) {
         qDebug().noquote() << "CPU Dir is not exist";
         return;
     }
-    const QString path = dir.absolutePath();
-    dirPath = QFile::encodeName(path);
-
-    // The number is taken from the last two characters of the path: cpu7 gives 7, cpu42 gives 42.
-    const int len = path.size();
-    const QChar last = len > 0 ? path.at(len - 1) : QChar();
-    const QChar before = len > 1 ? path.at(len - 2) : QChar();
-    if (last.isDigit() && before.isDigit() && last.unicode() < 128 && before.unicode() < 128)
-        id = static_cast<short>((before.unicode() - '0') * 10 + (last.unicode() - '0'));
-    else if (last.isDigit() && last.unicode() < 128)
-        id = static_cast<short>(last.unicode() - '0');
-    else
-        id = 0;
-
+    dirPath = QFile::encodeName(dir.absolutePath());
     update();
+}
+
+std::optional<short> CPUCore::numberOf(const QString &name)
+{
+    const QStringRef digits = name.midRef(3);
+    if (!name.startsWith(QLatin1String("cpu")) || digits.isEmpty() || (digits.size() > 1 && digits.at(0) == '0'))
+        return std::nullopt;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const short number = digits.toShort(&ok);
+    return ok ? std::optional<short>(number) : std::nullopt;
 }
 
 short CPUCore::core_id() const
@@ -127,75 +153,59 @@ void writeOnline(CPUCore &core, bool enable, const WriteFailureHandler &onFailur
                QString()});
 }
 
-// Frequencies are compared in signed 32-bit arithmetic; the doubling wraps instead of overflowing.
-int twoThirds(int max)
+// The frequencies a core lists in scaling_available_frequencies; empty where it lists none.
+QVector<qint64> listedFrequencies(const CPUCore &core)
 {
-    return static_cast<int>(static_cast<quint32>(max) * 2u) / 3;
+    QVector<qint64> table;
+    const QString text = core.policies.value(KnownCPUPolicy::scaling_available_frequencies).value;
+    for (const QStringRef &word : text.splitRef(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint64 frequency = word.toLongLong(&ok);
+        if (ok)
+            table.append(frequency);
+    }
+    return table;
 }
 
 } // namespace
 
 void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
+    // An offline core's files cannot be read: its limits are computed once it is back.
+    const bool wasOffline = !isEnabled();
+    writeOnline(*this, true, onFailure);
+    if (wasOffline && isEnabled())
+        update();
+
+    const Profile &profile = Profile::of(govern);
+    if (profile.governor)
+        writePolicy(*this, KnownCPUPolicy::scaling_governor, QString::fromLatin1(profile.governor), onFailure);
+    // Limits computed from values that could not be read would pin the core at its lowest speed.
+    for (const char *name : {KnownCPUPolicy::cpuinfo_max_freq, KnownCPUPolicy::cpuinfo_min_freq}) {
+        const int error = policies[name].readError;
+        if (error != 0 && profile.maxLimit != Profile::Level::None) {
+            if (onFailure)
+                onFailure({core_id(), QString::fromLatin1(KnownCPUPolicy::scaling_max_freq), QString(), 0,
+                           QStringLiteral("limits not written: %1 could not be read (%2)")
+                               .arg(QLatin1String(name), SysfsIO::errorText(error))});
+            return;
+        }
+    }
     const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
     const int min = policies[KnownCPUPolicy::cpuinfo_min_freq].value.toInt();
-
-    writeOnline(*this, true, onFailure);
-
-    const QString performance = QStringLiteral("performance");
-    switch (govern) {
-    case GOVERN_PERFORMANCE:
-        writePolicy(*this, KnownCPUPolicy::scaling_governor, performance, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max, onFailure);
-        break;
-    case GOVERN_FAST:
-        writePolicy(*this, KnownCPUPolicy::scaling_governor, performance, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, twoThirds(max), onFailure);
-        break;
-    case GOVERN_NORMAL:
-        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max / 2, onFailure);
-        break;
-    case GOVERN_SLOW:
-        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, max / 3, onFailure);
-        break;
-    case GOVERN_POWERSAVE:
-        writePolicy(*this, KnownCPUPolicy::scaling_governor, QStringLiteral("powersave"), onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, min, onFailure);
-        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, min, onFailure);
-        break;
-    default: // Custom only brings the core online.
-        break;
-    }
+    if (const auto lower = Profile::value(profile.minLimit, max, min))
+        writePolicy(*this, KnownCPUPolicy::scaling_min_freq, *lower, onFailure);
+    if (const auto upper = profile.upperLimit(max, min, listedFrequencies(*this)))
+        writePolicy(*this, KnownCPUPolicy::scaling_max_freq, *upper, onFailure);
 }
 
 bool CPUCore::checkPredefinedGoverns(PREDEFINED_GOVERNS govern)
 {
-    const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
-    const int limit = policies[KnownCPUPolicy::scaling_max_freq].value.toInt();
     if (!isEnabled())
         return false;
-
-    auto governorIs = [this](const char *name) {
-        return policies[KnownCPUPolicy::scaling_governor].value == QLatin1String(name);
-    };
-    switch (govern) {
-    case GOVERN_PERFORMANCE:
-        return governorIs("performance") && limit == max;
-    case GOVERN_FAST:
-        return limit >= twoThirds(max);
-    case GOVERN_NORMAL:
-        return max / 2 <= limit && limit < twoThirds(max);
-    case GOVERN_SLOW:
-        return max / 3 <= limit && limit < max / 2;
-    case GOVERN_POWERSAVE:
-        return governorIs("powersave") && limit < max / 3;
-    default:
-        return true;
-    }
+    const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
+    const int limit = policies[KnownCPUPolicy::scaling_max_freq].value.toInt();
+    return Profile::of(govern).matches(max, limit, policies[KnownCPUPolicy::scaling_governor].value);
 }
 
 namespace
@@ -240,20 +250,6 @@ QStringList CPUCore::unreadableSettings() const
 
 void CPUCore::loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure)
 {
-    // Only an object whose "id" is this core's number, as a JSON number, is meant for this core.
-    const QJsonValue objectId = settings.value(QStringLiteral("id"));
-    if (!objectId.isDouble() || objectId.toDouble() != double(core_id()))
-        return;
-
-    writeOnline(*this, settings.value(QStringLiteral("isEnabled")).toBool(true), onFailure);
-
-    const QJsonObject values = settings.value(QStringLiteral("policies")).toObject();
-    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        const QString text = it.value().toString();
-        const auto current = policies.constFind(it.key());
-        // A name that is not one of this core's writable attribute files is never written.
-        if (current == policies.constEnd() || !current->writable || current->value == text)
-            continue;
-        writePolicy(*this, it.key(), text, onFailure);
-    }
+    ApplyReport report;
+    SettingsFile::applyToCore(*this, settings, report, onFailure);
 }

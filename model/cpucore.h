@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
+
 #include "cpupolicy.h"
 #include "writefailure.h"
 
@@ -28,6 +30,12 @@ class CPUCore
 public:
     CPUCore();
     explicit CPUCore(const QDir &dir);
+    // A core whose number is already known, as the inventory knows it from the directory's name.
+    CPUCore(const QDir &dir, short number);
+
+    // The number of a core directory's name: "cpu" and a number written without leading zeros
+    // that fits core_id(); nothing for every other name (cpufreq, cpu, cpu1a, cpu01).
+    static std::optional<short> numberOf(const QString &name);
 
     short core_id() const;
     // The last state read or written; true until one is known.
@@ -48,8 +56,9 @@ public:
     // could not be read are empty and carry their readError.
     bool update();
 
-    // Brings the core online and writes the profile's governor and limits. A failed write does not
-    // stop the others; it is only passed to onFailure, if given.
+    // Brings the core online (and reads it again if it was offline) and writes the profile's
+    // governor and limits, computed from the core's fresh values (see Profile). A failed write
+    // does not stop the others; it is only passed to onFailure, if given.
     void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // Whether the core's current records match the profile; reads nothing from the system.
     bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
@@ -59,8 +68,8 @@ public:
     QJsonObject dumpSettings() const;
     // One printable line per value that dumpSettings() leaves out because it could not be read.
     QStringList unreadableSettings() const;
-    // Applies one settings-file object meant for this core; values equal to the current ones are
-    // not written again. Failed writes are passed to onFailure, if given, and do not stop the rest.
+    // Applies one settings-file object meant for this core as SettingsFile::applyToCore does; the
+    // failures are passed to onFailure, if given, and do not stop the rest.
     void loadSettings(const QJsonObject &settings, const WriteFailureHandler &onFailure = {});
 
     // Records keyed by attribute name, walked in ascending name order.

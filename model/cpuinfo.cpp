@@ -1,31 +1,21 @@
 #include "cpuinfo.h"
 
+#include "profiles.h"
+#include "settingsfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <optional>
+#include <utility>
 
 #include "safesave.h"
 
 namespace
 {
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// cpu0 to cpu99 are cores; cpufreq, cpuidle and cpu100 are not.
-bool isCoreName(const QString &name)
-{
-    if (!name.startsWith(QLatin1String("cpu")) || name.size() <= 3 || !isAsciiDigit(name.at(3)))
-        return false;
-    return name.size() == 4 || (name.size() == 5 && isAsciiDigit(name.at(4)));
-}
 
 QString readModelName(const QString &path)
 {
@@ -55,15 +45,18 @@ CPUInfo *CPUInfo::instance()
 CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     : cpuDir(cpuDirPath)
 {
-    QStringList names = cpuDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !isCoreName(n); }),
-                names.end());
-    std::stable_sort(names.begin(), names.end(),
-                     [](const QString &a, const QString &b) { return a.midRef(3).toInt() < b.midRef(3).toInt(); });
+    // Every cpuN, whatever the number of digits; each number is read from its name once.
+    std::vector<std::pair<short, QString>> found;
+    const QStringList names = cpuDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (const std::optional<short> number = CPUCore::numberOf(name))
+            found.emplace_back(*number, name);
+    }
+    std::sort(found.begin(), found.end());
 
-    cores.reserve(static_cast<size_t>(names.size()));
-    for (const QString &name : qAsConst(names))
-        cores.emplace_back(QDir(cpuDir.absoluteFilePath(name)));
+    cores.reserve(found.size());
+    for (const auto &[number, name] : found)
+        cores.emplace_back(QDir(cpuDir.absoluteFilePath(name)), number);
 
     modelName = readModelName(cpuInfoPath);
 }
@@ -83,40 +76,13 @@ ApplyReport CPUInfo::applyProfile(PREDEFINED_GOVERNS govern)
 
 PREDEFINED_GOVERNS CPUInfo::detectPredefinedGoverns()
 {
-    for (PREDEFINED_GOVERNS govern : {GOVERN_PERFORMANCE, GOVERN_FAST, GOVERN_NORMAL, GOVERN_SLOW, GOVERN_POWERSAVE}) {
+    for (const Profile &profile : Profile::all()) {
         if (std::all_of(cores.begin(), cores.end(),
-                        [govern](CPUCore &core) { return core.checkPredefinedGoverns(govern); }))
-            return govern;
+                        [&profile](CPUCore &core) { return core.checkPredefinedGoverns(profile.govern); }))
+            return profile.govern;
     }
     return GOVERN_CUSTOM;
 }
-
-namespace
-{
-
-constexpr qint64 mebibyte = qint64(1024) * 1024;
-// A settings file holds a few kilobytes per core; anything far larger is not one.
-constexpr qint64 maxSettingsFileSize = 4 * mebibyte;
-
-void setError(QString *errorString, const QString &text)
-{
-    if (errorString)
-        *errorString = text;
-}
-
-// The element's "id" as a whole number in int range, else 0.
-int elementId(const QJsonValue &id)
-{
-    if (!id.isDouble())
-        return 0;
-    const double number = id.toDouble();
-    if (!(number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
-        || number != std::trunc(number))
-        return 0;
-    return static_cast<int>(number);
-}
-
-} // namespace
 
 bool CPUInfo::dump(const QString &path, QString *errorString) const
 {
@@ -138,48 +104,11 @@ bool CPUInfo::dump(const QString &path, QString *errorString, QStringList *unrea
 
 bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailureHandler &onFailure)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile()) {
-        setError(errorString, QFileInfo::exists(path) ? QStringLiteral("Not a regular file.")
-                                                      : QStringLiteral("The file does not exist."));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(errorString, QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
-        return false;
-    }
-    const QByteArray text = file.read(maxSettingsFileSize + 1);
-    if (text.size() > maxSettingsFileSize) {
-        setError(errorString, QStringLiteral("The file is larger than %1 MiB; it is not a settings file.")
-                                  .arg(maxSettingsFileSize / mebibyte));
-        return false;
-    }
-    file.close();
-
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        setError(errorString, QStringLiteral("The file is not JSON: %1 at offset %2.")
-                                  .arg(parseError.errorString())
-                                  .arg(parseError.offset));
-        return false;
-    }
-    if (!document.isArray()) {
-        setError(errorString, QStringLiteral("The file is not a settings file: its top level is not an array."));
-        return false;
-    }
-
-    const QJsonArray array = document.array();
-    for (const QJsonValue &element : array) {
-        const QJsonObject settings = element.toObject();
-        const int id = elementId(settings.value(QStringLiteral("id")));
-        if (id >= 0 && static_cast<size_t>(id) < cores.size())
-            cores[static_cast<size_t>(id)].loadSettings(settings, onFailure);
-    }
-    return true;
+    ApplyReport report;
+    return SettingsFile::load(cores, path, report, errorString, onFailure);
 }
 
 bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorString)
 {
-    return load(path, errorString, [&report](const WriteFailure &failure) { report.fail(failure); });
+    return SettingsFile::load(cores, path, report, errorString);
 }

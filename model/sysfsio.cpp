@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -239,6 +240,21 @@ OpenResult openAt(int dirFd, const QByteArray &name, int flags, mode_t mode)
 int statAt(int dirFd, const QByteArray &name, struct stat &st)
 {
     return ::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+}
+
+int resolvePath(const QByteArray &path, QByteArray &resolved)
+{
+    char *result = ::realpath(path.constData(), nullptr);
+    if (!result)
+        return errno;
+    resolved = QByteArray(result);
+    std::free(result);
+    return 0;
+}
+
+int statPath(const QByteArray &path, struct stat &st)
+{
+    return ::stat(path.constData(), &st) == 0 ? 0 : errno;
 }
 
 int writeAll(int fd, const QByteArray &bytes)

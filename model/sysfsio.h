@@ -54,6 +54,10 @@ int syncFile(int fd);
 int closeFile(int fd);
 int renameAt(int dirFd, const QByteArray &from, const QByteArray &to);
 int unlinkAt(int dirFd, const QByteArray &name);
+// For checking who may change a file: the path with every link resolved, and the status of what
+// a path leads to (links followed); each with 0 or an errno.
+int resolvePath(const QByteArray &path, QByteArray &resolved);
+int statPath(const QByteArray &path, struct stat &st);
 // The process's file mode creation mask, read without changing it where the kernel tells it.
 mode_t creationMask();
 

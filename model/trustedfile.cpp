@@ -4,24 +4,16 @@
 #include <QFile>
 #include <QStringList>
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <sys/stat.h>
 
 #include "safetext.h"
+#include "sysfsio.h"
 
 namespace
 {
 QString quoted(const QString &path)
 {
     return QLatin1Char('\'') + SafeText::printable(path) + QLatin1Char('\'');
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // Why someone other than root could change what is at path; empty if nobody can.
@@ -60,14 +52,14 @@ bool TrustedFile::check(const QString &path, QString *reason)
     // Both the directories named on the way and those the links lead through: whoever may change
     // either may put another file in its place.
     const QString named = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
-    char resolved[PATH_MAX];
-    if (!::realpath(QFile::encodeName(named).constData(), resolved))
-        return refuse(QStringLiteral("cannot resolve %1: %2").arg(quoted(path), systemError(errno)));
+    QByteArray resolved;
+    if (const int error = SysfsIO::resolvePath(QFile::encodeName(named), resolved))
+        return refuse(QStringLiteral("cannot resolve %1: %2").arg(quoted(path), SysfsIO::errorText(error)));
     const QString real = QFile::decodeName(resolved);
 
     struct stat st;
-    if (::stat(resolved, &st) != 0)
-        return refuse(QStringLiteral("cannot examine %1: %2").arg(quoted(real), systemError(errno)));
+    if (const int error = SysfsIO::statPath(resolved, st))
+        return refuse(QStringLiteral("cannot examine %1: %2").arg(quoted(real), SysfsIO::errorText(error)));
     if (!S_ISREG(st.st_mode))
         return refuse(QStringLiteral("%1 is not a regular file").arg(quoted(real)));
     QString why = openToOthers(QStringLiteral("the file"), real, st);
@@ -77,8 +69,8 @@ bool TrustedFile::check(const QString &path, QString *reason)
     QStringList directories = directoriesAbove(named) + directoriesAbove(real);
     directories.removeDuplicates();
     for (const QString &directory : qAsConst(directories)) {
-        if (::stat(QFile::encodeName(directory).constData(), &st) != 0)
-            return refuse(QStringLiteral("cannot examine %1: %2").arg(quoted(directory), systemError(errno)));
+        if (const int error = SysfsIO::statPath(QFile::encodeName(directory), st))
+            return refuse(QStringLiteral("cannot examine %1: %2").arg(quoted(directory), SysfsIO::errorText(error)));
         why = openToOthers(QStringLiteral("the directory"), directory, st);
         if (!why.isEmpty())
             return refuse(why);

@@ -1,8 +1,7 @@
 #include "writefailure.h"
 
-#include <cstring>
-
 #include "safetext.h"
+#include "sysfsio.h"
 
 void ApplyReport::fail(const WriteFailure &failure, const WriteFailureHandler &handler)
 {
@@ -13,12 +12,18 @@ void ApplyReport::fail(const WriteFailure &failure, const WriteFailureHandler &h
 
 QString describeFailure(const WriteFailure &failure)
 {
-    QString text = QStringLiteral("cpu%1: %2: ").arg(failure.core).arg(SafeText::printable(failure.attribute));
+    // A failure of no core (an entry of a file that names none) or of no attribute (a whole core)
+    // leaves that part out.
+    QString text = failure.core >= 0 ? QStringLiteral("cpu%1: ").arg(failure.core) : QString();
+    if (!failure.attribute.isEmpty())
+        text += SafeText::printable(failure.attribute) + QStringLiteral(": ");
     if (failure.error != 0) {
         text += QStringLiteral("writing \"%1\" failed: %2")
-                    .arg(SafeText::printable(failure.value), QString::fromLocal8Bit(std::strerror(failure.error)));
+                    .arg(SafeText::printable(failure.value), SysfsIO::errorText(failure.error));
         if (!failure.reason.isEmpty())
             text += QStringLiteral(" (%1)").arg(SafeText::printable(failure.reason));
+    } else if (failure.attribute.isEmpty() && failure.value.isEmpty()) {
+        text += SafeText::printable(failure.reason);
     } else {
         text += QStringLiteral("\"%1\" not applied: %2")
                     .arg(SafeText::printable(failure.value), SafeText::printable(failure.reason));

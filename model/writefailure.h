@@ -35,5 +35,6 @@ struct ApplyReport {
 };
 
 // One line for the user: "cpu3: scaling_max_freq: writing "800000" failed: Invalid argument
-// (reason)". Values and names are made printable.
+// (reason)"; a failure without an attribute is "cpu7: reason", one without a core (-1) only the
+// reason. Values and names are made printable.
 QString describeFailure(const WriteFailure &failure);

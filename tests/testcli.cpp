@@ -1,9 +1,13 @@
 #include <QtTest>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "cliapp.h"
 #include "cpuinfo.h"
+#include "mountedsim.h"
+#include "mountnamespace.h"
 #include "sysfsfixture.h"
 
 // The command-line companion: its commands over fake sysfs trees, and the built program itself.
@@ -15,11 +19,16 @@ private slots:
     void showText();
     void showJson();
     void showWithoutCpufreq();
+    void showMarksUnreadableAndEscapes();
     void profiles_data();
     void profiles();
     void refusedWrites_data();
     void refusedWrites();
     void settingsFilesMatchTheWindows();
+    void skippedSettingsAreNamed();
+    void profilesHoldOnSimulatedMachines_data();
+    void profilesHoldOnSimulatedMachines();
+    void offlineCoreFileAtBootAndResume();
     void rejectedUsage_data();
     void rejectedUsage();
     void rejectedFiles_data();
@@ -34,12 +43,18 @@ private slots:
 namespace
 {
 
-// One CliApp over a fixture, with both streams captured.
+const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
+
+// One CliApp over a fixture or a simulated machine, with both streams captured.
 struct Cli {
     explicit Cli(const SysfsFixture &fx)
+        : Cli(fx.cpuDir(), fx.cpuInfoPath())
+    {
+    }
+    Cli(const QString &cpuDir, const QString &cpuInfo)
         : out(&outText)
         , err(&errText)
-        , app(fx.cpuDir(), fx.cpuInfoPath(), out, err)
+        , app(cpuDir, cpuInfo, out, err)
     {
     }
     int run(const QStringList &arguments)
@@ -129,6 +144,37 @@ struct Finished {
     QByteArray out;
     QByteArray err;
 };
+
+// One write(2), as a sysfs store takes it.
+bool writeSysfs(const QString &path, const QByteArray &text)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, text.constData(), static_cast<size_t>(text.size())) == text.size();
+    ::close(fd);
+    return ok;
+}
+
+// The ExecStart command of a restore unit with the built program, and file for the one in /etc.
+QStringList unitCommand(const QString &unit, const QString &file)
+{
+    QStringList command;
+    const QString text = QString::fromUtf8(readFile(FREQDECK_SOURCE_DIR "/share/systemd/" + unit + ".service.in"));
+    for (const QString &line : text.split('\n')) {
+        if (line.startsWith("ExecStart="))
+            command = line.mid(int(strlen("ExecStart="))).split(' ', Qt::SkipEmptyParts);
+    }
+    command.replaceInStrings("@FREQDECK_CLI@", FREQDECK_CLI_BINARY);
+    command.replaceInStrings("/etc/freqdeck/settings.json", file);
+    return command;
+}
+
+#define START_SIM(sim)                                \
+    do {                                              \
+        QString why;                                  \
+        QVERIFY2((sim).start(&why), qPrintable(why)); \
+    } while (false)
 
 Finished runProgram(const QString &program, const QStringList &arguments)
 {
@@ -229,6 +275,31 @@ void TestCli::showWithoutCpufreq()
     QCOMPARE(all.value("cores").toArray()[1].toObject().value("governor"), QJsonValue());
 }
 
+void TestCli::showMarksUnreadableAndEscapes()
+{
+    // A governor that could not be read, and a driver and model name carrying escape sequences.
+    SysfsFixture fx;
+    fx.addTypicalCore(0);
+    fx.writeAttribute(0, "scaling_driver", "acpi\x1b]0;owned\x07\n", 0444);
+    fx.writeCpuInfo("model name\t: Fixture\x1b[2J CPU\n");
+    Cli cli(fx);
+    cli.app.inventory().cores[0].policies["scaling_governor"].readError = EIO;
+    QCOMPARE(cli.run({"show"}), 0);
+    const QStringList text = lines(cli.outText);
+    QCOMPARE(text.value(0), QString("Model:  Fixture\\x1b[2J CPU"));
+    QCOMPARE(text.value(1), QString("Driver: acpi\\x1b]0;owned\\x07"));
+    checkRow(text.value(3), text.value(4), {"0", "online", "unreadable", "800", "3400", "2100"});
+
+    Cli json(fx);
+    json.app.inventory().cores[0].policies["scaling_governor"].readError = EIO;
+    QCOMPARE(json.run({"show", "--json"}), 0);
+    const QJsonObject all = QJsonDocument::fromJson(json.outText.toUtf8()).object();
+    QCOMPARE(all.value("driver"), QJsonValue("acpi\\x1b]0;owned\\x07"));
+    const QJsonObject core = all.value("cores").toArray().at(0).toObject();
+    QCOMPARE(core.value("governor"), QJsonValue());
+    QCOMPARE(core.value("unreadable"), QJsonValue(QJsonArray{"governor"}));
+}
+
 void TestCli::profiles_data()
 {
     QTest::addColumn<QString>("name");
@@ -240,7 +311,7 @@ void TestCli::profiles_data()
                                  << QByteArray("3400000") << "Applied Performance; profile in force: Performance";
     QTest::newRow("fast") << "fast" << QByteArray("performance") << QByteArray("800000") << QByteArray("2266666")
                           << "Applied Fast; profile in force: Fast";
-    QTest::newRow("normal") << "normal" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1700000")
+    QTest::newRow("normal") << "normal" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("2100000")
                             << "Applied Normal; profile in force: Normal";
     QTest::newRow("slow") << "slow" << QByteArray("schedutil") << QByteArray("800000") << QByteArray("1133333")
                           << "Applied Slow; profile in force: Slow";
@@ -287,8 +358,8 @@ void TestCli::refusedWrites_data()
     // Read back after the failure, the core no longer matches: the report shows what is in force.
     // clang-format off
     QTest::newRow("profile, upper limit")
-        << QStringList{"profile", "fast"} << 1 << "cpufreq/scaling_max_freq"
-        << "freqdeck-cli: cpu1: scaling_max_freq: writing \"2266666\" failed: Too many levels of symbolic links"
+        << QStringList{"profile", "fast"} << 0 << "cpufreq/scaling_max_freq"
+        << "freqdeck-cli: cpu0: scaling_max_freq: writing \"2266666\" failed: Too many levels of symbolic links"
         << "Applied Fast; profile in force: Custom\n" << "1/scaling_governor=performance";
     QTest::newRow("load, online switch")
         << QStringList{"load", "settings.json"} << 1 << "online"
@@ -365,6 +436,120 @@ void TestCli::settingsFilesMatchTheWindows()
     QVERIFY(snapshot(fx) != original);
     QVERIFY(CPUInfo(fx.cpuDir(), fx.cpuInfoPath()).load(cliFile));
     QCOMPARE(snapshot(fx), original);
+}
+
+void TestCli::skippedSettingsAreNamed()
+{
+    SysfsFixture fx;
+    makeMachine(fx);
+    const QString settings = fx.root() + "/settings.json";
+    writeFile(settings, R"([{"id": 0, "policies": {"scaling_governor": 5, "scaling_max_freq": "2000000",
+                                                   "cpuinfo_max_freq": "1",
+                                                   "no_such\u001b[2J": "x\u001b]0;owned\u0007"}},
+                            {"id": 7, "policies": {"scaling_governor": "performance"}}])");
+    Cli cli(fx);
+    QCOMPARE(cli.run({"load", settings}), 1);
+    QCOMPARE(
+        lines(cli.errText),
+        QStringList({
+            R"(freqdeck-cli: cpu0: scaling_governor: "5" not applied: the saved value is not text)",
+            R"(freqdeck-cli: cpu0: cpuinfo_max_freq: "1" not applied: the attribute is read-only)",
+            R"(freqdeck-cli: cpu0: no_such\x1b[2J: "x\x1b]0;owned\x07" not applied: this CPU has no such attribute)",
+            R"(freqdeck-cli: cpu7: no such CPU here; its settings were skipped)",
+        }));
+    QCOMPARE(cli.outText, QString());
+    // What could be applied was.
+    QCOMPARE(fx.readAttribute(0, "scaling_max_freq"), QByteArray("2000000"));
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("schedutil\n"));
+}
+
+void TestCli::profilesHoldOnSimulatedMachines_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("acpi-cpufreq") << "acpi-cpufreq";
+    QTest::newRow("intel_pstate") << "intel_pstate";
+    QTest::newRow("amd-pstate-epp") << "amd-pstate-epp";
+}
+
+void TestCli::profilesHoldOnSimulatedMachines()
+{
+    QFETCH(QString, driver);
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {"--driver", driver, "--cpus", "4"});
+    START_SIM(sim);
+    // An offline core's limits can only be read, and computed, once it is back online.
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu3/online", "0"));
+    const std::pair<const char *, const char *> profiles[] = {{"fast", "Fast"}, {"normal", "Normal"}, {"slow", "Slow"}};
+    for (const auto &[name, label] : profiles) {
+        Cli cli(sim.cpu(), sim.cpuInfo());
+        QCOMPARE(cli.run({"profile", name}), 0);
+        QCOMPARE(cli.errText, QString());
+        QCOMPARE(cli.outText, QString("Applied %1; profile in force: %1\n").arg(label));
+        QCOMPARE(readFile(sim.cpu() + "/cpu3/online"), QByteArray("1\n"));
+        QCOMPARE(readFile(sim.policy(3, "scaling_max_freq")), readFile(sim.policy(1, "scaling_max_freq")));
+    }
+}
+
+void TestCli::offlineCoreFileAtBootAndResume()
+{
+    if (::geteuid() != 0 || !MountNamespace::available())
+        QSKIP("the units' command reads /sys/devices/system/cpu: needs root in a mount namespace of its own");
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+
+    // cpu2 set up by its user, saved, and the file then saying it is to be offline.
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_governor"), "powersave"));
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_min_freq"), "1200000"));
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_max_freq"), "2000000"));
+    QTemporaryDir files;
+    const QString path = files.filePath("settings.json");
+    QCOMPARE(Cli(sim.cpu(), sim.cpuInfo()).run({"save", path}), 0);
+    QJsonArray cores = QJsonDocument::fromJson(readFile(path)).array();
+    QJsonObject core2 = cores[2].toObject();
+    QCOMPARE(core2.value("policies").toObject().value("scaling_governor"), QJsonValue("powersave"));
+    core2.insert("isEnabled", false);
+    cores[2] = core2;
+    writeFile(path, QJsonDocument(cores).toJson());
+    // The machine as it boots.
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_governor"), "schedutil"));
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_min_freq"), "800000"));
+    QVERIFY(writeSysfs(sim.policy(2, "scaling_max_freq"), "3400000"));
+
+    QVERIFY2(MountNamespace::bind(sim.cpu(), "/sys/devices/system/cpu"), qPrintable(MountNamespace::reason()));
+    auto unbind = qScopeGuard([] { MountNamespace::unmount("/sys/devices/system/cpu"); });
+    // The units load only a file that root alone can have written, and /tmp is everyone's: the
+    // file goes to a private root-owned directory of this namespace.
+    QVERIFY2(MountNamespace::mountTmpfs("/mnt", "mode=0755"), qPrintable(MountNamespace::reason()));
+    auto unmountFiles = qScopeGuard([] { MountNamespace::unmount("/mnt"); });
+    QVERIFY(QFile::copy(path, "/mnt/settings.json"));
+    QVERIFY(QFile::setPermissions("/mnt/settings.json",
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QString trustedPath = QStringLiteral("/mnt/settings.json");
+    const QStringList boot = unitCommand("freqdeck-restore", trustedPath);
+    const Finished booted = runProgram(boot.first(), boot.mid(1));
+    QCOMPARE(booted.err, QByteArray());
+    QCOMPARE(booted.status, 0);
+    QCOMPARE(readFile(sim.cpu() + "/cpu2/online"), QByteArray("0\n"));
+
+    // After a resume the core is still offline: none of its settings can be written, and that is
+    // said once, without failing.
+    const QStringList resume = unitCommand("freqdeck-restore-resume", trustedPath);
+    const Finished resumed = runProgram(resume.first(), resume.mid(1));
+    QCOMPARE(resumed.status, 0);
+    const QStringList said = lines(QString::fromUtf8(resumed.err));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said[0].startsWith("freqdeck-cli: note: cpu2 stays offline"), qPrintable(said[0]));
+
+    // Brought online again, it runs as saved.
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu2/online", "1"));
+    QCOMPARE(readFile(sim.policy(2, "scaling_governor")), QByteArray("powersave\n"));
+    QCOMPARE(readFile(sim.policy(2, "scaling_min_freq")), QByteArray("1200000\n"));
+    QCOMPARE(readFile(sim.policy(2, "scaling_max_freq")), QByteArray("2000000\n"));
 }
 
 void TestCli::rejectedUsage_data()
@@ -493,12 +678,12 @@ void TestCli::programHelpAndUsage()
 
 void TestCli::programShowsThisMachine()
 {
-    // What the machine offers, read here independently. The inventory lists cpu0 to cpu99.
+    // What the machine offers, read here independently. The inventory lists every cpuN.
     QList<int> ids;
     const QDir sys("/sys/devices/system/cpu");
     for (const QString &name : sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QRegularExpressionMatch match = QRegularExpression("^cpu([0-9]+)$").match(name);
-        if (match.hasMatch() && match.captured(1).toInt() < 100)
+        const QRegularExpressionMatch match = QRegularExpression("^cpu(0|[1-9][0-9]*)$").match(name);
+        if (match.hasMatch())
             ids << match.captured(1).toInt();
     }
     std::sort(ids.begin(), ids.end());
@@ -568,5 +753,15 @@ void TestCli::programShowsForUnprivilegedUser()
     QCOMPARE(stable(nobody.out), stable(root.out));
 }
 
-QTEST_GUILESS_MAIN(TestCli)
+int main(int argc, char **argv)
+{
+    // Only root enters a mount namespace of its own, where the units' command can be shown a
+    // simulated machine at the real paths.
+    if (::geteuid() == 0)
+        MountNamespace::enter();
+    QCoreApplication app(argc, argv);
+    TestCli tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "testcli.moc"

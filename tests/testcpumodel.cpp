@@ -444,18 +444,23 @@ void TestCpuModel::inventoryOrderAndFilter()
         fx.addTypicalCore(i);
     fx.addCore(99);
     fx.addCore(100);
-    fx.addTopDirectory("cpufreq");
-    fx.addTopDirectory("cpuidle");
-    fx.addTopDirectory("cpu1a");
-    fx.addTopDirectory("CPU3");
+    fx.addCore(1000, SysfsFixture::Online::Off);
+    fx.addCore(32767);
+    // Not cores: other entries, a number written with a leading zero, one too large for a core.
+    for (const char *name : {"cpufreq", "cpuidle", "cpu", "cpu1a", "CPU3", "cpu012", "cpu32768"})
+        fx.addTopDirectory(name);
     fx.addTopFile("cpu50", "not a directory\n");
     fx.addTopFile("online", "0-11\n");
 
     CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
-    QCOMPARE(int(info.cores.size()), 13);
+    QCOMPARE(int(info.cores.size()), 16);
     for (int i = 0; i < 12; ++i)
         QCOMPARE(int(info.cores[size_t(i)].core_id()), i);
     QCOMPARE(int(info.cores[12].core_id()), 99);
+    QCOMPARE(int(info.cores[13].core_id()), 100);
+    QCOMPARE(int(info.cores[14].core_id()), 1000);
+    QCOMPARE(int(info.cores[15].core_id()), 32767);
+    QVERIFY(!info.cores[14].isEnabled()); // read from cpu1000's own directory
     QCOMPARE(info.cores[10].policies.value("affected_cpus").value, QString("10"));
     QCOMPARE(info.cpuDir.absolutePath(), QDir(fx.cpuDir()).absolutePath());
 

@@ -21,7 +21,7 @@ private slots:
     void roundTripWritesNothing();
     void loadRestoresChangedValues();
     void coreWithoutAttributes();
-    void elementsAreMatchedById();
+    void entriesFindTheirCoreByNumber();
     void hostileFiles_data();
     void hostileFiles();
     void hostileMembersWriteNothingElse();
@@ -173,29 +173,52 @@ void TestSettingsFile::coreWithoutAttributes()
     QCOMPARE(QDir(fx.coreDir(1)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"online"});
 }
 
-void TestSettingsFile::elementsAreMatchedById()
+void TestSettingsFile::entriesFindTheirCoreByNumber()
 {
-    // Cores cpu0 and cpu2: position 1 holds the core numbered 2.
+    // No cpu1, and a core numbered above 99: each entry goes to the core with its number.
     SysfsFixture fx;
-    fx.addTypicalCore(0);
-    fx.addTypicalCore(2);
-    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    for (int id : {0, 2, 100})
+        fx.addTypicalCore(id);
+    fx.writeAttribute(2, "scaling_governor", "powersave\n");
+    fx.writeAttribute(100, "scaling_max_freq", "2100000\n");
     const QString path = fx.root() + "/settings.json";
+    QVERIFY(CPUInfo(fx.cpuDir(), fx.cpuInfoPath()).dump(path));
+    const auto original = fx.snapshot(true);
+
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    info.setPredefinedGoverns(GOVERN_SLOW);
+    for (CPUCore &core : info.cores)
+        core.update();
+    QVERIFY(fx.snapshot(true) != original);
+    ApplyReport report;
+    QVERIFY(info.load(path, report));
+    QVERIFY(report.ok());
+    QCOMPARE(fx.snapshot(true), original);
+
+    // Entries for a core that is not here, or naming none, are skipped and each one reported.
     writeFile(path, R"([
         {"id": 1, "policies": {"scaling_governor": "performance"}},
-        {"id": 2, "policies": {"scaling_governor": "performance"}},
         {"id": 0, "policies": {"scaling_governor": "ondemand"}},
         {"id": 0, "policies": {"scaling_governor": "powersave"}},
         {"id": -1, "policies": {"scaling_governor": "performance"}},
         {"id": 0.5, "policies": {"scaling_governor": "performance"}},
-        {"id": "0", "policies": {"scaling_governor": "performance"}},
+        {"id": "2", "policies": {"scaling_governor": "performance"}},
         {"id": 1e300, "policies": {"scaling_governor": "performance"}},
         {"policies": {"scaling_governor": "performance"}},
         "not an object", 7, null
     ])");
-    QVERIFY(info.load(path));
-    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave")); // the later element wins
-    QCOMPARE(fx.readAttribute(2, "scaling_governor"), QByteArray("schedutil\n"));
+    ApplyReport skipped;
+    QVERIFY(info.load(path, skipped));
+    QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave")); // the later entry wins
+    QCOMPARE(fx.readAttribute(2, "scaling_governor").trimmed(), QByteArray("powersave"));
+    QCOMPARE(skipped.failures.size(), 9);
+    QCOMPARE(describeFailure(skipped.failures[0]), QString("cpu1: no such CPU here; its settings were skipped"));
+    QCOMPARE(describeFailure(skipped.failures[3]),
+             QString("entry 6 of the file names no CPU (its \"id\" is \"2\"); skipped"));
+    for (int i = 0; i < skipped.failures.size(); ++i) {
+        QCOMPARE(skipped.failures[i].error, 0);
+        QCOMPARE(skipped.failures[i].core, i == 0 ? 1 : -1);
+    }
 }
 
 void TestSettingsFile::hostileFiles_data()
@@ -249,16 +272,28 @@ void TestSettingsFile::hostileMembersWriteNothingElse()
         "scaling_max_freq": "2000000"
     }}])");
     const auto before = snapshot(fx);
-    QVERIFY(info.load(path));
+    ApplyReport report;
+    QVERIFY(info.load(path, report));
     auto after = snapshot(fx);
     QCOMPARE(after.keys(), before.keys()); // no file created
     QCOMPARE(after.take(fx.attributePath(0, "scaling_max_freq")), QByteArray("2000000"));
-    // A value that is not a string counts as empty text and is written as such.
-    QCOMPARE(after.take(fx.attributePath(0, "scaling_governor")), QByteArray());
     QCOMPARE(after.take(fx.coreDir(0) + "/online"), QByteArray("1"));
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         QCOMPARE(it.value(), before.value(it.key()));
     QVERIFY(!info.cores[0].policies.contains("no_such_attribute"));
+    // Every member not written is named, and none with an errno: nothing was tried. A value that
+    // is not a string is no value.
+    QStringList skipped;
+    for (const WriteFailure &failure : qAsConst(report.failures)) {
+        QCOMPARE(failure.core, 0);
+        QCOMPARE(failure.error, 0);
+        QVERIFY(!failure.reason.isEmpty());
+        skipped << failure.attribute;
+    }
+    skipped.sort();
+    QCOMPARE(skipped, QStringList({"", ".", "../../cpu1/online", "../online", "/etc/hostname", "cpuinfo_max_freq",
+                                   "no_such_attribute", "scaling_governor"}));
+    QCOMPARE(report.written, 2);
 
     QString error;
     QVERIFY(!info.load(fx.root() + "/missing.json", &error));

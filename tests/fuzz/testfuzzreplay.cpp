@@ -88,7 +88,7 @@ void TestFuzzReplay::faultyLoadersAreCaught_data()
     QTest::addColumn<QString>("problem"); // empty: no problem expected
     QTest::newRow("well behaved") << WellBehaved << "";
     QTest::newRow("read-only attribute") << ReadOnlyAttribute << "written: cpu/cpufreq/policy1/cpuinfo_max_freq";
-    QTest::newRow("not a core") << NotACore << "written: cpu/cpu100/online";
+    QTest::newRow("not a core") << NotACore << "written: cpu/cpu1a/online";
     QTest::newRow("global switch") << GlobalSwitch << "written: cpu/cpufreq/boost";
     QTest::newRow("through a link") << ThroughLink << "written: outside";
     QTest::newRow("subdirectory") << Subdirectory << "written: cpu/cpufreq/policy1/stats/reset";
@@ -122,7 +122,7 @@ void TestFuzzReplay::faultyLoadersAreCaught()
             writeFile(fx.attributePath(1, "cpuinfo_max_freq"), "9999999");
             break;
         case NotACore:
-            writeFile(fx.cpuDir() + "/cpu100/online", "0");
+            writeFile(fx.cpuDir() + "/cpu1a/online", "0");
             break;
         case GlobalSwitch:
             writeFile(fx.cpuDir() + "/cpufreq/boost", "0");

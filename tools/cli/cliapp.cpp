@@ -5,10 +5,11 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
+#include "profiles.h"
 #include "safetext.h"
 #include "trustedfile.h"
 
@@ -17,107 +18,117 @@ namespace
 
 const char *const programName = "freqdeck-cli";
 
-const char *const usageText = "Usage: freqdeck-cli [--json] show\n"
-                              "       freqdeck-cli profile performance|fast|normal|slow|powersave|custom\n"
-                              "       freqdeck-cli save FILE\n"
-                              "       freqdeck-cli load [--trusted-only] FILE\n"
-                              "       freqdeck-cli --help | --version\n";
-
-const char *const helpText = "\n"
-                             "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
-                             "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
-                             "Showing works for every user; changing settings needs root.\n"
-                             "\n"
-                             "Commands:\n"
-                             "  show          one line per core: online state, governor, lower and upper limit and\n"
-                             "                current frequency in MHz, below the processor model and the driver\n"
-                             "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
-                             "                and tells which profile is in force afterwards\n"
-                             "  save FILE     saves the writable settings of every core to a settings file\n"
-                             "  load FILE     applies a settings file saved here or by the window\n"
-                             "\n"
-                             "Options:\n"
-                             "  --json        show prints the same values as JSON\n"
-                             "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
-                             "                that others may write, or one in such a directory, up to /;\n"
-                             "                the restore units load this way\n"
-                             "  -h, --help    prints this help\n"
-                             "  --version     prints the version\n"
-                             "\n"
-                             "Every write that the kernel refuses is named on standard error.\n"
-                             "Exit status: 0 when every write succeeded, 1 when a write failed, 2 for wrong usage and\n"
-                             "for a settings file that cannot be read or is refused.\n";
-
-struct Profile {
-    const char *name;
-    const char *label;
-    PREDEFINED_GOVERNS govern;
-};
-
-const Profile profiles[] = {
-    {"performance", "Performance", GOVERN_PERFORMANCE},
-    {"fast", "Fast", GOVERN_FAST},
-    {"normal", "Normal", GOVERN_NORMAL},
-    {"slow", "Slow", GOVERN_SLOW},
-    {"powersave", "Powersave", GOVERN_POWERSAVE},
-    {"custom", "Custom", GOVERN_CUSTOM},
-};
-
-const Profile *findProfile(const QString &name)
+// The usage lines, with the profile names from the profiles' table.
+QString usageText()
 {
-    for (const Profile &profile : profiles) {
-        if (name.compare(QLatin1String(profile.name), Qt::CaseInsensitive) == 0)
-            return &profile;
-    }
-    return nullptr;
+    QStringList keys;
+    for (const Profile &profile : Profile::all())
+        keys << QLatin1String(profile.key);
+    return QStringLiteral("Usage: freqdeck-cli [--json] show\n"
+                          "       freqdeck-cli profile %1\n"
+                          "       freqdeck-cli save FILE\n"
+                          "       freqdeck-cli load [--trusted-only] FILE\n"
+                          "       freqdeck-cli --help | --version\n")
+        .arg(keys.join(QLatin1Char('|')));
 }
 
-QString label(PREDEFINED_GOVERNS govern)
+QString helpText()
 {
-    for (const Profile &profile : profiles) {
-        if (profile.govern == govern)
-            return QLatin1String(profile.label);
-    }
-    return QLatin1String("Custom");
+    QString profiles;
+    for (const Profile &profile : Profile::all())
+        profiles +=
+            QStringLiteral("  %1%2\n").arg(QLatin1String(profile.key), -14).arg(QLatin1String(profile.description));
+    return QStringLiteral("\n"
+                          "Shows and changes the CPU frequency-scaling settings of every core through the kernel's\n"
+                          "cpufreq interface, with the same profiles and settings files as the freqdeck window.\n"
+                          "Showing works for every user; changing settings needs root.\n"
+                          "\n"
+                          "Commands:\n"
+                          "  show          one line per core: online state, governor, lower and upper limit and\n"
+                          "                current frequency in MHz, below the processor model and the driver;\n"
+                          "                values that could not be read are shown as unreadable\n"
+                          "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
+                          "                and tells which profile is in force afterwards\n"
+                          "  save FILE     saves the writable settings of every core to a settings file\n"
+                          "  load FILE     applies a settings file saved here or by the window\n"
+                          "\n"
+                          "Profiles:\n"
+                          "%1"
+                          "\n"
+                          "Options:\n"
+                          "  --json        show prints the same values as JSON\n"
+                          "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
+                          "                that others may write, or one in such a directory, up to /;\n"
+                          "                the restore units load this way\n"
+                          "  -h, --help    prints this help\n"
+                          "  --version     prints the version\n"
+                          "\n"
+                          "Every write that the kernel refuses and every setting that is skipped is named on\n"
+                          "standard error.\n"
+                          "Exit status: 0 when every setting was applied, 1 when a write failed or a setting was\n"
+                          "skipped, 2 for wrong usage and for a settings file that cannot be read or is refused.\n")
+        .arg(profiles);
 }
 
-// The attribute's text, or null when the core does not have it or it reads empty (an offline
-// policy reads as nothing).
-QJsonValue text(const CPUCore &core, const char *name)
+// A value shown to the user, or null: missing, empty (an offline policy reads as nothing) or
+// unreadable, which the last says.
+struct Shown {
+    QJsonValue value;
+    bool unreadable = false;
+};
+
+// The attribute's text, made printable.
+Shown text(const CPUCore &core, const char *name)
 {
-    const QString value = core.policies.value(QLatin1String(name)).value;
-    return value.isEmpty() ? QJsonValue() : QJsonValue(value);
+    const CPUPolicy policy = core.policies.value(QLatin1String(name));
+    if (policy.readError != 0)
+        return {QJsonValue(), true};
+    return {policy.value.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(policy.value))};
 }
 
 // A kHz attribute in whole MHz, truncated as the window shows it; null when it is no number.
-QJsonValue megahertz(const CPUCore &core, const char *name)
+Shown megahertz(const CPUCore &core, const char *name)
 {
+    const CPUPolicy policy = core.policies.value(QLatin1String(name));
+    if (policy.readError != 0)
+        return {QJsonValue(), true};
     bool ok = false;
-    const int kHz = core.policies.value(QLatin1String(name)).value.toInt(&ok);
-    return ok ? QJsonValue(kHz / 1000) : QJsonValue();
+    const int kHz = policy.value.toInt(&ok);
+    return {ok ? QJsonValue(kHz / 1000) : QJsonValue()};
 }
 
 QJsonObject describe(const CPUCore &core)
 {
     // cpuinfo_cur_freq stands in where the driver offers no scaling_cur_freq.
-    QJsonValue current = megahertz(core, KnownCPUPolicy::scaling_cur_freq);
-    if (current.isNull())
-        current = megahertz(core, KnownCPUPolicy::cpuinfo_cur_freq);
-    return QJsonObject{
-        {QStringLiteral("id"), core.core_id()},
-        {QStringLiteral("online"), core.isEnabled()},
+    Shown current = megahertz(core, KnownCPUPolicy::scaling_cur_freq);
+    if (current.value.isNull()) {
+        const Shown other = megahertz(core, KnownCPUPolicy::cpuinfo_cur_freq);
+        current = {other.value, other.value.isNull() && (current.unreadable || other.unreadable)};
+    }
+    QJsonObject object{{QStringLiteral("id"), core.core_id()}, {QStringLiteral("online"), core.isEnabled()}};
+    QJsonArray unreadable;
+    const std::pair<QString, Shown> values[] = {
         {QStringLiteral("governor"), text(core, KnownCPUPolicy::scaling_governor)},
         {QStringLiteral("min_mhz"), megahertz(core, KnownCPUPolicy::scaling_min_freq)},
         {QStringLiteral("max_mhz"), megahertz(core, KnownCPUPolicy::scaling_max_freq)},
         {QStringLiteral("current_mhz"), current},
     };
+    for (const auto &[key, shown] : values) {
+        object.insert(key, shown.value);
+        if (shown.unreadable)
+            unreadable.append(key);
+    }
+    // Only where a read failed, naming the members that are null for that reason.
+    if (!unreadable.isEmpty())
+        object.insert(QStringLiteral("unreadable"), unreadable);
+    return object;
 }
 
 // The driver of the first core that names one; offline cores may read empty.
 QJsonValue driver(const CPUInfo &info)
 {
     for (const CPUCore &core : info.cores) {
-        QJsonValue name = text(core, "scaling_driver");
+        QJsonValue name = text(core, "scaling_driver").value;
         if (!name.isNull())
             return name;
     }
@@ -176,7 +187,7 @@ int CliApp::run(const QStringList &arguments)
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            out << usageText << helpText;
+            out << usageText() << helpText();
             return Success;
         } else if (argument == QLatin1String("--version")) {
             out << programName << ' ' << FREQDECK_VERSION << '\n';
@@ -186,7 +197,7 @@ int CliApp::run(const QStringList &arguments)
         } else if (argument == QLatin1String("--trusted-only")) {
             trustedOnly = true;
         } else {
-            return usageError(QStringLiteral("unknown option '%1'").arg(argument));
+            return usageError(QStringLiteral("unknown option '%1'").arg(SafeText::printable(argument)));
         }
     }
 
@@ -206,9 +217,9 @@ int CliApp::run(const QStringList &arguments)
     if (command == QLatin1String("profile")) {
         if (words.size() != 1)
             return usageError(QStringLiteral("profile takes one profile name"));
-        const Profile *profile = findProfile(words.first());
+        const Profile *profile = Profile::find(words.first());
         if (!profile)
-            return usageError(QStringLiteral("unknown profile '%1'").arg(words.first()));
+            return usageError(QStringLiteral("unknown profile '%1'").arg(SafeText::printable(words.first())));
         return applyProfile(profile->govern);
     }
     if (command == QLatin1String("save") || command == QLatin1String("load")) {
@@ -216,30 +227,30 @@ int CliApp::run(const QStringList &arguments)
             return usageError(QStringLiteral("%1 takes one file name").arg(command));
         QString distrust;
         if (trustedOnly && !TrustedFile::check(words.first(), &distrust)) {
-            err << programName << ": refusing to load " << SafeText::printable(words.first()) << ": " << distrust
-                << '\n';
+            err << programName << ": refusing to load " << SafeText::printable(words.first()) << ": "
+                << SafeText::printable(distrust) << '\n';
             return UsageError;
         }
         return command == QLatin1String("save") ? save(words.first()) : load(words.first());
     }
-    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+    return usageError(QStringLiteral("unknown command '%1'").arg(SafeText::printable(command)));
 }
 
 int CliApp::usageError(const QString &reason)
 {
-    err << programName << ": " << reason << '\n' << usageText << "Try 'freqdeck-cli --help' for more information.\n";
+    err << programName << ": " << reason << '\n' << usageText() << "Try 'freqdeck-cli --help' for more information.\n";
     err.flush();
     return UsageError;
 }
 
-WriteFailureHandler CliApp::failureReporter()
+int CliApp::report(const ApplyReport &report)
 {
-    return [this](const WriteFailure &failure) {
-        ++failures;
-        err << programName << ": cpu" << failure.core << ": " << failure.attribute << ": writing \"" << failure.value
-            << "\" failed: " << QString::fromLocal8Bit(std::strerror(failure.error)) << '\n';
-        err.flush();
-    };
+    for (const WriteFailure &failure : report.failures)
+        err << programName << ": " << describeFailure(failure) << '\n';
+    for (const QString &note : report.notes)
+        err << programName << ": note: " << SafeText::printable(note) << '\n';
+    err.flush();
+    return report.ok() ? Success : WritesFailed;
 }
 
 int CliApp::show(bool json)
@@ -248,7 +259,7 @@ int CliApp::show(bool json)
     QJsonArray cores;
     for (const CPUCore &core : cpus.cores)
         cores.append(describe(core));
-    const QJsonValue model = cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(cpus.modelName);
+    const QJsonValue model = cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(cpus.modelName));
     const QJsonValue driverName = driver(cpus);
 
     if (json) {
@@ -280,9 +291,13 @@ int CliApp::show(bool json)
         titles << QLatin1String(column.title);
     rows.push_back(titles);
     for (const QJsonValue &core : qAsConst(cores)) {
+        const QJsonObject values = core.toObject();
+        const QJsonArray unreadable = values.value(QLatin1String("unreadable")).toArray();
         QStringList row;
-        for (const Column &column : columns)
-            row << cell(core.toObject().value(QLatin1String(column.key)));
+        for (const Column &column : columns) {
+            const QString key = QLatin1String(column.key);
+            row << (unreadable.contains(key) ? QStringLiteral("unreadable") : cell(values.value(key)));
+        }
         rows.push_back(row);
     }
     std::vector<int> widths(std::size(columns), 0);
@@ -306,12 +321,13 @@ int CliApp::show(bool json)
 int CliApp::applyProfile(PREDEFINED_GOVERNS govern)
 {
     CPUInfo &cpus = inventory();
-    cpus.setPredefinedGoverns(govern, failureReporter());
+    const int status = report(cpus.applyProfile(govern));
     // What is in force is what the kernel reports now, not what was asked for.
     for (CPUCore &core : cpus.cores)
         core.update();
-    out << "Applied " << label(govern) << "; profile in force: " << label(cpus.detectPredefinedGoverns()) << '\n';
-    return failures ? WritesFailed : Success;
+    out << "Applied " << Profile::of(govern).label
+        << "; profile in force: " << Profile::of(cpus.detectPredefinedGoverns()).label << '\n';
+    return status;
 }
 
 int CliApp::save(const QString &path)
@@ -319,7 +335,8 @@ int CliApp::save(const QString &path)
     QString reason;
     QStringList unreadable;
     if (!inventory().dump(path, &reason, &unreadable)) {
-        err << programName << ": cannot save " << path << ": " << reason << '\n';
+        err << programName << ": cannot save " << SafeText::printable(path) << ": " << SafeText::printable(reason)
+            << '\n';
         return WritesFailed;
     }
     for (const QString &line : qAsConst(unreadable))
@@ -330,9 +347,11 @@ int CliApp::save(const QString &path)
 int CliApp::load(const QString &path)
 {
     QString reason;
-    if (!inventory().load(path, &reason, failureReporter())) {
-        err << programName << ": cannot load " << path << ": " << reason << '\n';
+    ApplyReport applied;
+    if (!inventory().load(path, applied, &reason)) {
+        err << programName << ": cannot load " << SafeText::printable(path) << ": " << SafeText::printable(reason)
+            << '\n';
         return UsageError;
     }
-    return failures ? WritesFailed : Success;
+    return report(applied);
 }

@@ -9,7 +9,8 @@
 #include "cpuinfo.h"
 
 // The command-line companion of the window: runs one command (show, profile, save, load) over the
-// inventory, prints results on out and every refused write on err, and yields the exit status.
+// inventory, prints results on out and every refused write, skipped setting and note on err, and
+// yields the exit status.
 class CliApp
 {
 public:
@@ -32,7 +33,8 @@ private:
     int save(const QString &path);
     int load(const QString &path);
     int usageError(const QString &reason);
-    WriteFailureHandler failureReporter();
+    // Names every failure and note of a bulk operation on err; the exit status it earns.
+    int report(const ApplyReport &report);
 
     QString cpuDirPath;
     QString cpuInfoPath;
@@ -40,5 +42,4 @@ private:
     QTextStream &err;
     std::optional<CPUInfo> ownInventory;
     CPUInfo *info = nullptr;
-    int failures = 0;
 };
