@@ -4,11 +4,18 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <algorithm>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "safetext.h"
 
 namespace
 {
@@ -18,11 +25,21 @@ namespace
     qFatal("load harness: %s", qPrintable(what));
 }
 
-QByteArray readAll(const QString &path)
+// A file's bytes by read(2): QFile allocates a 16 KiB buffer for every file it opens, a good part
+// of the cost of a snapshot under the sanitizers.
+QByteArray readAll(const QByteArray &encodedPath)
 {
-    QFile file(path);
+    const int fd = ::open(encodedPath.constData(), O_RDONLY | O_CLOEXEC);
     // A write-only file (stats/reset) cannot be read without root; it is compared as unreadable.
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
+    if (fd < 0)
+        return QByteArrayLiteral("<unreadable>");
+    QByteArray content;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        content.append(buffer, static_cast<int>(n));
+    ::close(fd);
+    return content;
 }
 
 void writeAll(const QString &path, const QByteArray &content)
@@ -32,7 +49,36 @@ void writeAll(const QString &path, const QByteArray &content)
         fail(QStringLiteral("cannot write %1").arg(path));
 }
 
+// A value for the messages: printable and short.
+QString shown(const QByteArray &value)
+{
+    return QLatin1Char('"') + SafeText::printable(QString::fromUtf8(value.left(60))) + QLatin1Char('"');
+}
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// What a settings file asked of one attribute file, by the cores that share it.
+struct Asked {
+    QMap<int, QByteArray> last;   // per core, the value of its last entry that named the file
+    QMap<int, bool> lastKeepsOff; // per core, whether that entry keeps the core offline
+    QSet<QByteArray> any;         // every value any entry asked for
+    bool unchecked = false;       // a value that is no ASCII text: what the loader makes of it is its call
+};
+
 } // namespace
+
+bool LoadHarness::modelLoad(CPUInfo &info, const QString &path, ApplyReport &report, QString *errorString)
+{
+    return info.load(path, report, errorString);
+}
+
+bool LoadHarness::modelSave(const CPUInfo &info, const QString &path, QString *errorString)
+{
+    return info.dump(path, errorString);
+}
 
 LoadHarness::LoadHarness()
 {
@@ -49,6 +95,10 @@ LoadHarness::LoadHarness()
         listed.insert(core.core_id());
     if (listed != coreIds || info.cores.size() != static_cast<size_t>(coreIds.size()))
         fail(QStringLiteral("the inventory does not list the cores of the tree"));
+
+    // Many inputs leave the tree as built; its save and load with the model's own functions are
+    // checked here once instead of after each of them.
+    restore(checkSaveRoundTrip(modelLoad, modelSave, initial, asBuiltRoundTrip));
 }
 
 void LoadHarness::build()
@@ -103,13 +153,18 @@ void LoadHarness::build()
     for (int core = 0; core < cores; ++core) {
         coreIds.insert(core);
         const QFileInfo online(fx.coreDir(core) + QStringLiteral("/online"));
-        if (online.isFile())
-            onlineFiles.insert(rootDir.relativeFilePath(online.canonicalFilePath()));
+        if (online.isFile()) {
+            onlineFileOf.insert(core, rootDir.relativeFilePath(online.canonicalFilePath()));
+            onlineFiles.insert(onlineFileOf.value(core));
+        }
         const QDir cpufreq(fx.coreDir(core) + QStringLiteral("/cpufreq"));
         const auto entries = cpufreq.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &entry : entries) {
-            if (!entry.isSymLink() && entry.isFile() && entry.permission(QFile::WriteOwner))
-                writable.insert(rootDir.relativeFilePath(entry.canonicalFilePath()));
+            if (!entry.isSymLink() && entry.isFile() && entry.permission(QFile::WriteOwner)) {
+                const QString file = rootDir.relativeFilePath(entry.canonicalFilePath());
+                writable.insert(file);
+                attributeFiles[core].insert(entry.fileName(), file);
+            }
         }
     }
     if (writable.isEmpty() || onlineFiles.isEmpty())
@@ -140,7 +195,7 @@ LoadHarness::Snapshot LoadHarness::snapshot() const
             entry.kind = Entry::Directory;
         } else {
             entry.size = st.st_size;
-            entry.content = readAll(path);
+            entry.content = readAll(encoded);
         }
         entries.insert(rootDir.relativeFilePath(path), entry);
     }
@@ -187,19 +242,23 @@ void LoadHarness::restore(const Snapshot &now)
 
 QStringList LoadHarness::run(const QByteArray &input)
 {
-    return run(input, [](CPUInfo &info, const QString &path, QString *errorString,
-                         const WriteFailureHandler &onFailure) { return info.load(path, errorString, onFailure); });
+    return check(input, modelLoad, modelSave, true);
 }
 
-QStringList LoadHarness::run(const QByteArray &input, const Loader &loader)
+QStringList LoadHarness::run(const QByteArray &input, const Loader &loader, const Saver &saver)
+{
+    return check(input, loader, saver, false);
+}
+
+QStringList LoadHarness::check(const QByteArray &input, const Loader &loader, const Saver &saver, bool asBuiltChecked)
 {
     const QString path = inputDir.path() + QStringLiteral("/settings.json");
     writeAll(path, input);
 
     CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
     QString error;
-    QList<WriteFailure> failures;
-    const bool loaded = loader(info, path, &error, [&failures](const WriteFailure &f) { failures.append(f); });
+    ApplyReport report;
+    const bool loaded = loader(info, path, report, &error);
     const Snapshot now = snapshot();
 
     QStringList problems;
@@ -228,7 +287,7 @@ QStringList LoadHarness::run(const QByteArray &input, const Loader &loader)
 
     // A refused write names a core of the inventory and a file that the load may write; a setting
     // skipped without a write (error 0) may name anything the file said.
-    for (const WriteFailure &failure : qAsConst(failures)) {
+    for (const WriteFailure &failure : qAsConst(report.failures)) {
         if (failure.error == 0)
             continue;
         const QString name = QStringLiteral("cpu%1: %2").arg(failure.core).arg(failure.attribute);
@@ -243,6 +302,132 @@ QStringList LoadHarness::run(const QByteArray &input, const Loader &loader)
             problems << QStringLiteral("failure reported for a file that may not be written: %1").arg(name);
     }
 
-    restore(now);
+    if (loaded && report.ok())
+        checkAsked(input, report, now, problems);
+    if (asBuiltChecked && isAsBuilt(now)) {
+        problems << asBuiltRoundTrip;
+        restore(now);
+    } else {
+        restore(checkSaveRoundTrip(loader, saver, now, problems));
+    }
     return problems;
+}
+
+// Whether the model would read the tree as it read the tree as built: the same entries with the
+// same modes and the same content, line ends aside.
+bool LoadHarness::isAsBuilt(const Snapshot &now) const
+{
+    return std::equal(now.cbegin(), now.cend(), initial.cbegin(), initial.cend(),
+                      [](const Entry &a, const Entry &b) {
+                          return a.kind == b.kind && a.mode == b.mode && a.content.trimmed() == b.content.trimmed();
+                      })
+           && std::equal(now.keyBegin(), now.keyEnd(), initial.keyBegin(), initial.keyEnd());
+}
+
+// A load that reports no failure has done what the file asked: each core's online switch holds the
+// state of its last entry, and each writable attribute file the value of the last entry that named
+// it, as the model reads it (surrounding white space aside). Where cores share a policy, the file
+// holds the last value one of them asked for: the model skips a value equal to what it last read
+// or wrote through that core, which another core may have changed since. A value not applied
+// because its entry keeps the core offline is excused once a note says so; the file then holds one
+// of the values asked for, in whatever order. Values that are no strings, or not ASCII, leave their
+// file unchecked: sysfs refuses them anyway, and the loader may report or convert them.
+void LoadHarness::checkAsked(const QByteArray &input, const ApplyReport &report, const Snapshot &now,
+                             QStringList &problems) const
+{
+    const bool noted = !report.notes.isEmpty();
+    QMap<int, QJsonObject> lastEntry;
+    QMap<QString, Asked> asked; // by file relative to the root
+    const QJsonArray entries = QJsonDocument::fromJson(input).array();
+    for (const QJsonValue &element : entries) {
+        const QJsonObject entry = element.toObject();
+        const QJsonValue id = entry.value(QStringLiteral("id"));
+        const auto core = std::find_if(coreIds.cbegin(), coreIds.cend(),
+                                       [&id](int c) { return id.isDouble() && id.toDouble() == c; });
+        if (core == coreIds.cend())
+            continue;
+        lastEntry.insert(*core, entry);
+        const bool keepsOff = entry.value(QStringLiteral("isEnabled")) == QJsonValue(false);
+        const QMap<QString, QString> files = attributeFiles.value(*core);
+        const QJsonObject values = entry.value(QStringLiteral("policies")).toObject();
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+            const auto file = files.constFind(it.key());
+            if (file == files.cend())
+                continue; // not a writable attribute of the core: never written
+            Asked &request = asked[*file];
+            const QString text = it.value().toString();
+            if (!it.value().isString() || !isAscii(text)) {
+                request.unchecked = true;
+                continue;
+            }
+            const QByteArray value = text.toLatin1().trimmed();
+            request.last.insert(*core, value);
+            request.lastKeepsOff.insert(*core, keepsOff);
+            request.any.insert(value);
+        }
+    }
+
+    for (auto it = lastEntry.cbegin(); it != lastEntry.cend(); ++it) {
+        const QJsonValue enabled = it->value(QStringLiteral("isEnabled"));
+        const auto file = onlineFileOf.constFind(it.key());
+        if (!enabled.isBool() || file == onlineFileOf.cend())
+            continue;
+        const QByteArray wanted = enabled.toBool() ? "1" : "0";
+        const QByteArray holds = now.value(*file).content.trimmed();
+        if (holds != wanted)
+            problems << QStringLiteral("online switch not as loaded: %1 holds %2, asked %3")
+                            .arg(*file, shown(holds), shown(wanted));
+    }
+
+    for (auto it = asked.cbegin(); it != asked.cend(); ++it) {
+        const bool required =
+            !noted
+            || std::any_of(it->lastKeepsOff.cbegin(), it->lastKeepsOff.cend(), [](bool keepsOff) { return !keepsOff; });
+        if (it->unchecked || !required)
+            continue;
+        const QList<QByteArray> allowed = noted ? it->any.values() : it->last.values();
+        const QByteArray holds = now.value(it.key()).content.trimmed();
+        if (allowed.contains(holds))
+            continue;
+        QStringList wanted;
+        for (const QByteArray &value : allowed)
+            wanted << shown(value);
+        wanted.removeDuplicates();
+        wanted.sort();
+        problems << QStringLiteral("not as loaded: %1 holds %2, asked %3")
+                        .arg(it.key(), shown(holds), wanted.join(QStringLiteral(" or ")));
+    }
+}
+
+// Saving the tree as the load left it and loading that save over it changes nothing (line ends
+// aside, which the program never writes) and reports no failure. Notes are fine: settings of cores
+// that stay offline may be skipped.
+LoadHarness::Snapshot LoadHarness::checkSaveRoundTrip(const Loader &loader, const Saver &saver, const Snapshot &now,
+                                                      QStringList &problems) const
+{
+    const QString path = inputDir.path() + QStringLiteral("/saved.json");
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    QString error;
+    if (!saver(info, path, &error)) {
+        problems << QStringLiteral("cannot save the tree: %1").arg(error);
+        return now;
+    }
+    ApplyReport report;
+    if (!loader(info, path, report, &error))
+        problems << QStringLiteral("own save refused: %1").arg(error);
+    for (const WriteFailure &failure : qAsConst(report.failures))
+        problems << QStringLiteral("own save did not load: %1").arg(describeFailure(failure));
+
+    const Snapshot after = snapshot();
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const auto before = now.constFind(it.key());
+        if (before == now.cend() || before->kind != it->kind || before->mode != it->mode
+            || before->content.trimmed() != it->content.trimmed())
+            problems << QStringLiteral("changed by loading its own save: %1").arg(it.key());
+    }
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (!after.contains(it.key()))
+            problems << QStringLiteral("removed by loading its own save: %1").arg(it.key());
+    }
+    return after;
 }

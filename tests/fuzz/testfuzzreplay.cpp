@@ -1,6 +1,8 @@
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <sys/stat.h>
 
 #include "cpuinfo.h"
@@ -18,6 +20,8 @@ private slots:
     void savedInputs();
     void faultyLoadersAreCaught_data();
     void faultyLoadersAreCaught();
+    void lyingLoadersAreCaught_data();
+    void lyingLoadersAreCaught();
 };
 
 namespace
@@ -54,9 +58,56 @@ enum Fault {
     ReportsUnknownCore,
     ReportsReadOnlyAttribute,
 };
+
+// Loaders and saves that report success without having done all that was asked.
+enum Lie {
+    Honest,
+    DropsEveryOtherValue,
+    TruncatesValues,
+    IgnoresOnlineSwitch,
+    SavesEveryCoreOnline,
+    OfflineCoreRefuses,
+};
+
+// cpu0 a new energy preference; cpu1, which shares its policy with the offline cpu2, a governor,
+// new limits and to go offline.
+const QByteArray request = R"([
+    {"id": 0, "isEnabled": true, "policies": {"energy_performance_preference": "power"}},
+    {"id": 1, "isEnabled": false, "policies": {"scaling_governor": "performance",
+                                               "scaling_max_freq": "3000000", "scaling_min_freq": "500000"}}
+])";
+
+// A copy of the settings file at path with edit applied to each entry, written beside it.
+QString editedCopy(const QString &path, const std::function<void(QJsonObject &)> &edit)
+{
+    QJsonArray entries = QJsonDocument::fromJson(readFile(path)).array();
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        QJsonObject entry = it->toObject();
+        edit(entry);
+        *it = entry;
+    }
+    QString copy = path + ".edited";
+    writeFile(copy, QJsonDocument(entries).toJson());
+    return copy;
+}
+
+LoadHarness::Loader loadingEdited(const std::function<void(QJsonObject &)> &edit)
+{
+    return [edit](CPUInfo &info, const QString &path, ApplyReport &report, QString *error) {
+        return info.load(editedCopy(path, edit), report, error);
+    };
+}
+
+void editValues(QJsonObject &entry, const std::function<void(QJsonObject &)> &edit)
+{
+    QJsonObject values = entry.value("policies").toObject();
+    edit(values);
+    entry["policies"] = values;
+}
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(Lie)
 
 void TestFuzzReplay::initTestCase()
 {
@@ -111,7 +162,7 @@ void TestFuzzReplay::faultyLoadersAreCaught()
     QFETCH(QString, problem);
     LoadHarness harness;
     const SysfsFixture &fx = harness.fixture();
-    auto loader = [&](CPUInfo &, const QString &, QString *error, const WriteFailureHandler &onFailure) {
+    auto loader = [&](CPUInfo &, const QString &, ApplyReport &report, QString *error) {
         // What every loader may do: write a writable attribute and an online switch.
         writeFile(fx.attributePath(1, "scaling_governor"), "performance");
         writeFile(fx.coreDir(2) + "/online", "1");
@@ -152,10 +203,10 @@ void TestFuzzReplay::faultyLoadersAreCaught()
         case RefusedSilently:
             return false;
         case ReportsUnknownCore:
-            onFailure({7, "online", "1", EIO, QString()});
+            report.fail({7, "online", "1", EIO, QString()});
             break;
         case ReportsReadOnlyAttribute:
-            onFailure({1, "cpuinfo_max_freq", "1", EIO, QString()});
+            report.fail({1, "cpuinfo_max_freq", "1", EIO, QString()});
             break;
         }
         return true;
@@ -167,6 +218,90 @@ void TestFuzzReplay::faultyLoadersAreCaught()
     else
         QVERIFY2(problems.contains(problem), qPrintable(problems.join("; ")));
     // The tree is back as built: the next input starts from the same state.
+    const QStringList after = harness.run("[]");
+    QVERIFY2(after.isEmpty(), qPrintable(after.join("; ")));
+}
+
+void TestFuzzReplay::lyingLoadersAreCaught_data()
+{
+    QTest::addColumn<Lie>("lie");
+    QTest::addColumn<QStringList>("expected"); // beginnings of problems; none expected when empty
+    QTest::newRow("honest") << Honest << QStringList();
+    QTest::newRow("drops every other value")
+        << DropsEveryOtherValue
+        << QStringList{R"(not as loaded: cpu/cpufreq/policy1/scaling_max_freq holds "4200000", asked "3000000")"};
+    QTest::newRow("truncates values")
+        << TruncatesValues
+        << QStringList{R"(not as loaded: cpu/cpufreq/policy1/scaling_max_freq holds "300", asked "3000000")",
+                       "changed by loading its own save: cpu/cpufreq/policy0/scaling_governor"};
+    QTest::newRow("ignores the online switch")
+        << IgnoresOnlineSwitch << QStringList{R"(online switch not as loaded: cpu/cpu1/online holds "1", asked "0")"};
+    QTest::newRow("saves every core online")
+        << SavesEveryCoreOnline << QStringList{"changed by loading its own save: cpu/cpu2/online"};
+    QTest::newRow("offline core refuses its attributes")
+        << OfflineCoreRefuses << QStringList{"own save did not load: cpu2: scaling_governor: writing"};
+}
+
+void TestFuzzReplay::lyingLoadersAreCaught()
+{
+    QFETCH(Lie, lie);
+    QFETCH(QStringList, expected);
+    LoadHarness harness;
+    LoadHarness::Loader loader = LoadHarness::modelLoad;
+    LoadHarness::Saver saver = LoadHarness::modelSave;
+    switch (lie) {
+    case Honest:
+        break;
+    case DropsEveryOtherValue:
+        loader = loadingEdited([](QJsonObject &entry) {
+            editValues(entry, [](QJsonObject &values) {
+                const QStringList names = values.keys();
+                for (int i = 1; i < names.size(); i += 2)
+                    values.remove(names.at(i));
+            });
+        });
+        break;
+    case TruncatesValues:
+        loader = loadingEdited([](QJsonObject &entry) {
+            editValues(entry, [](QJsonObject &values) {
+                for (auto it = values.begin(); it != values.end(); ++it)
+                    *it = it->toString().left(it->toString().size() / 2);
+            });
+        });
+        break;
+    case IgnoresOnlineSwitch:
+        loader = loadingEdited([](QJsonObject &entry) { entry.remove("isEnabled"); });
+        break;
+    case SavesEveryCoreOnline:
+        saver = [](const CPUInfo &info, const QString &path, QString *error) {
+            if (!info.dump(path, error))
+                return false;
+            const QString copy = editedCopy(path, [](QJsonObject &entry) { entry["isEnabled"] = true; });
+            return QFile::remove(path) && QFile::rename(copy, path);
+        };
+        break;
+    case OfflineCoreRefuses:
+        // As the kernel does when attributes are written after the core went offline.
+        loader = [](CPUInfo &info, const QString &path, ApplyReport &report, QString *error) {
+            const bool loaded = info.load(path, report, error);
+            for (const CPUCore &core : info.cores) {
+                const CPUPolicy governor = core.policies.value("scaling_governor");
+                if (!core.isEnabled() && governor.writable)
+                    report.fail({core.core_id(), governor.name, governor.value, EBUSY, QString()});
+            }
+            return loaded;
+        };
+        break;
+    }
+
+    const QStringList problems = harness.run(request, loader, saver);
+    if (expected.isEmpty())
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+    for (const QString &problem : qAsConst(expected)) {
+        const bool found = std::any_of(problems.cbegin(), problems.cend(),
+                                       [&problem](const QString &p) { return p.startsWith(problem); });
+        QVERIFY2(found, qPrintable(problems.join("; ")));
+    }
     const QStringList after = harness.run("[]");
     QVERIFY2(after.isEmpty(), qPrintable(after.join("; ")));
 }
