@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package with scripts/package.sh and checks what a user would get from it: the
 # control fields, the file list with owners and modes, that the pieces point at each other (menu
-# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), and
-# that the packaged freqdeck-cli runs.
+# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), that
+# the packaged freqdeck-cli runs, and that lintian finds no error.
 # usage: testpackage.sh SOURCE_DIR WORK_DIR VERSION
 set -uo pipefail
 source_dir=$1 work=$2 version=$3
 
-for tool in dpkg-deb dpkg-shlibdeps file xmllint; do
+for tool in dpkg-deb dpkg-shlibdeps file xmllint lintian; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -42,7 +42,14 @@ data=(/usr/share/applications/org.freqdeck.Freqdeck.desktop
       /usr/share/metainfo/org.freqdeck.Freqdeck.metainfo.xml
       /usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy
       /lib/systemd/system/freqdeck-restore.service
-      /lib/systemd/system/freqdeck-restore-resume.service)
+      /lib/systemd/system/freqdeck-restore-resume.service
+      /usr/share/man/man1/freqdeck.1.gz
+      /usr/share/man/man1/freqdeck-cli.1.gz
+      /usr/share/bash-completion/completions/freqdeck-cli
+      /usr/share/zsh/vendor-completions/_freqdeck-cli
+      /usr/share/fish/vendor_completions.d/freqdeck-cli.fish
+      /usr/share/doc/freqdeck/copyright
+      /usr/share/doc/freqdeck/changelog.gz)
 sizes=(16 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
     data+=("/usr/share/icons/hicolor/${size}x${size}/apps/freqdeck.png")
@@ -106,5 +113,11 @@ done
 got=$("$tree/usr/bin/freqdeck-cli" --version 2>&1)
 [[ "$got" == *"$version"* ]] || fail "packaged freqdeck-cli --version said: $got"
 
+# Debian's own checks; the overrides that the package brings say why each is overridden.
+lintian_output=$(lintian --fail-on error "$deb" 2>&1)
+lintian_status=$?
+echo "$lintian_output" | grep -v 'running with root privileges'
+[ "$lintian_status" -eq 0 ] || fail "lintian exited with $lintian_status"
+
 [ "$failures" -eq 0 ] || exit 1
-echo "package: contents, fields and cross-references as expected"
+echo "package: contents, fields and cross-references as expected; no lintian errors"
