@@ -42,7 +42,7 @@ style() {
     *.md | *.qrc | *.xml | *.xml.in | *.policy | *.policy.in) echo '<!-- | -->' ;;
     *.[1-9] | *.[1-9].in) echo '.\" |' ;;
     CMakeLists.txt | *.cmake | *.sh | *.bash | *.fish | *.desktop | *.service | *.service.in | *.supp | *.dict | \
-        .gitignore | .clang-format | .clang-tidy | _*) echo '# |' ;;
+        .gitignore | .clang-format | .clang-tidy | lintian-overrides | _*) echo '# |' ;;
     *)
         # Scripts without an extension: the launcher template, the maintainer scripts, CI's entry.
         if head -c 2 "$path" 2>/dev/null | grep -q '^#!'; then echo '# |'; fi

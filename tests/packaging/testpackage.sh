@@ -113,6 +113,44 @@ done
 got=$("$tree/usr/bin/freqdeck-cli" --version 2>&1)
 [[ "$got" == *"$version"* ]] || fail "packaged freqdeck-cli --version said: $got"
 
+# --- installs, and purges without a trace ---
+# In a throwaway copy of this machine's root: an overlay in a private mount namespace, so that dpkg,
+# the maintainer scripts and systemctl change only the copy. The units are enabled in the copy
+# first: a purge must take their links along.
+if [ "$(id -u)" -ne 0 ] || ! command -v unshare >/dev/null; then
+    echo "install and purge: skipped, they need root and unshare"
+else
+    overlay="$work/overlay"
+    rm -rf "$overlay"
+    mkdir -p "$overlay/upper" "$overlay/work" "$overlay/root"
+    unshare --mount --propagation private bash -s "$overlay" "$deb" <<'INSIDE' || fail "install and purge"
+set -uo pipefail
+overlay=$1 deb=$2 root=$1/root
+mount -t overlay overlay -o "lowerdir=/,upperdir=$overlay/upper,workdir=$overlay/work" "$root" ||
+    { echo "cannot mount an overlay of /"; exit 1; }
+in_root() { DEBIAN_FRONTEND=noninteractive chroot "$root" "$@"; }
+status=0
+in_root dpkg --install "$deb" >"$overlay/install.log" 2>&1 || { cat "$overlay/install.log"; exit 1; }
+[ "$(in_root dpkg-query -W -f='${Status}' freqdeck)" = "install ok installed" ] || { echo "not installed"; status=1; }
+files=$(in_root dpkg-query -L freqdeck)
+in_root freqdeck-cli --version >/dev/null || { echo "installed freqdeck-cli does not run"; status=1; }
+in_root systemctl enable freqdeck-restore.service freqdeck-restore-resume.service >/dev/null 2>&1 ||
+    { echo "cannot enable the installed units"; status=1; }
+[ -n "$(find "$root/etc/systemd/system" -name 'freqdeck-*')" ] || { echo "enabling made no links"; status=1; }
+in_root dpkg --purge freqdeck >"$overlay/purge.log" 2>&1 || { cat "$overlay/purge.log"; exit 1; }
+in_root dpkg-query -W freqdeck >/dev/null 2>&1 && { echo "dpkg still knows freqdeck after the purge"; status=1; }
+while IFS= read -r path; do
+    if [ -e "$root$path" ] && [ ! -d "$root$path" ]; then echo "left after the purge: $path"; status=1; fi
+done <<<"$files"
+left=$(find "$root/etc/systemd/system" "$root/opt" -name 'freqdeck*')
+[ -z "$left" ] || { echo "left after the purge: $left"; status=1; }
+umount "$root"
+[ "$status" -eq 0 ] && echo "install and purge: $(wc -l <<<"$files") paths installed, none left behind"
+exit $status
+INSIDE
+    rm -rf "$overlay"
+fi
+
 # Debian's own checks; the overrides that the package brings say why each is overridden.
 lintian_output=$(lintian --fail-on error "$deb" 2>&1)
 lintian_status=$?
