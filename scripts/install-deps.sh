@@ -15,7 +15,9 @@ packages=(
     clang-tidy-14 clang-format-14
 )
 # Checking the menu entry, metainfo and polkit action; building and checking the Debian package.
-packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file)
+packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file lintian)
+# Checking the manual pages.
+packages+=(groff-base)
 
 missing=()
 for p in "${packages[@]}"; do

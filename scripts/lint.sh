@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Static checks: clang-format (.clang-format) over every C++ file of the tree, and clang-tidy
-# (.clang-tidy) over every source file that the build compiles. Any finding fails.
+# Static checks: a licence line at the top of every file that can carry one (scripts/spdx.sh),
+# clang-format (.clang-format) over every C++ file of the tree, and clang-tidy (.clang-tidy) over
+# every source file that the build compiles. Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/spdx.sh --check
 scripts/install-deps.sh
 # clang-tidy reads the compile commands of the test build and needs its generated files (moc).
 scripts/build.sh build-test -DFREQDECK_WERROR=ON

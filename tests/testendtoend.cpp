@@ -196,7 +196,7 @@ void TestEndToEnd::startRule()
     if (refused) {
         const QString box = waitForWindow({"--name", "^Error"});
         QVERIFY(!box.isEmpty());
-        QVERIFY(findWindow({"--name", "^freqdeck$"}).isEmpty());
+        QVERIFY(findWindow({"--name", "^freqdeck"}).isEmpty());
         QVERIFY(runTool({"windowfocus", "--sync", box}));
         QVERIFY(runTool({"key", "Return"}));
         QVERIFY(program.waitForFinished(10000));
@@ -204,8 +204,9 @@ void TestEndToEnd::startRule()
         return;
     }
 
-    // The window is shown first, then resized to its working size.
+    // The window is shown first, then resized to its working size. Its title names the version.
     QVERIFY(!waitForWindow({"--class", "freqdeck"}).isEmpty());
+    QVERIFY(!findWindow({"--name", QStringLiteral("^freqdeck %1$").arg(FREQDECK_VERSION)}).isEmpty());
     bool resized = false;
     QElapsedTimer clock;
     clock.start();

@@ -26,6 +26,7 @@ int main(int argc, char **argv)
     }
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(FREQDECK_VERSION));
     // Tie the window to its menu entry and icon; the compiled-in logo where no icon is installed.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.freqdeck.Freqdeck"));
     QApplication::setWindowIcon(
@@ -42,6 +43,7 @@ int main(int argc, char **argv)
     StartUp::installFont();
 
     MainWindow window;
+    window.setWindowTitle(QStringLiteral("freqdeck %1").arg(QCoreApplication::applicationVersion()));
     window.adjustSize();
     window.move(StartUp::centredPosition(window.size(), QGuiApplication::primaryScreen()->availableSize()));
     window.show();

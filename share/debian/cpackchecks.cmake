@@ -4,6 +4,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
         message(FATAL_ERROR "The Debian package installs under /usr, but this build was configured for "
                             "${CPACK_PACKAGING_INSTALL_PREFIX}: configure with -DCMAKE_INSTALL_PREFIX=/usr.")
     endif()
+    # Debian wants a contact address, and the changelog is signed with the same.
+    if(NOT CPACK_DEBIAN_PACKAGE_MAINTAINER MATCHES "^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$")
+        message(FATAL_ERROR "The package's maintainer '${CPACK_DEBIAN_PACKAGE_MAINTAINER}' has no address: configure with "
+                            "-DFREQDECK_PACKAGE_MAINTAINER='Name <address>', or set DEBFULLNAME and DEBEMAIL.")
+    endif()
     # Without dpkg-shlibdeps cpack would leave out the Qt dependencies without a word.
     find_program(FREQDECK_DPKG_SHLIBDEPS dpkg-shlibdeps)
     find_program(FREQDECK_FILE file)

@@ -1,9 +1,6 @@
 # The Debian package, built with `cpack -G DEB` in a build configured with
 # -DCMAKE_INSTALL_PREFIX=/usr (scripts/package.sh does both).
 
-set(FREQDECK_PACKAGE_MAINTAINER "freqdeck developers <freqdeck@example.org>" CACHE STRING
-    "Maintainer field of the Debian package")
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME freqdeck)
 set(CPACK_PACKAGE_VENDOR freqdeck)
@@ -28,7 +25,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpackchecks.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FREQDECK_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FREQDECK_MAINTAINER})
+if(FREQDECK_HOMEPAGE_URL)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${FREQDECK_HOMEPAGE_URL})
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt and the C++ runtime, as dpkg-shlibdeps finds them in the binaries.
@@ -38,5 +38,11 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec | policykit-1")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/prerm ${CMAKE_CURRENT_LIST_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# Only in a package's tree: lintian reads its overrides from there.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+            RENAME ${CPACK_PACKAGE_NAME})
+endif()
 
 include(CPack)

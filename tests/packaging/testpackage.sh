@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package with scripts/package.sh and checks what a user would get from it: the
 # control fields, the file list with owners and modes, that the pieces point at each other (menu
-# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), and
-# that the packaged freqdeck-cli runs.
+# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), that
+# the packaged freqdeck-cli runs, and that lintian finds no error.
 # usage: testpackage.sh SOURCE_DIR WORK_DIR VERSION
 set -uo pipefail
 source_dir=$1 work=$2 version=$3
 
-for tool in dpkg-deb dpkg-shlibdeps file xmllint; do
+for tool in dpkg-deb dpkg-shlibdeps file xmllint lintian; do
     command -v $tool >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -42,7 +42,14 @@ data=(/usr/share/applications/org.freqdeck.Freqdeck.desktop
       /usr/share/metainfo/org.freqdeck.Freqdeck.metainfo.xml
       /usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy
       /lib/systemd/system/freqdeck-restore.service
-      /lib/systemd/system/freqdeck-restore-resume.service)
+      /lib/systemd/system/freqdeck-restore-resume.service
+      /usr/share/man/man1/freqdeck.1.gz
+      /usr/share/man/man1/freqdeck-cli.1.gz
+      /usr/share/bash-completion/completions/freqdeck-cli
+      /usr/share/zsh/vendor-completions/_freqdeck-cli
+      /usr/share/fish/vendor_completions.d/freqdeck-cli.fish
+      /usr/share/doc/freqdeck/copyright
+      /usr/share/doc/freqdeck/changelog.gz)
 sizes=(16 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do
     data+=("/usr/share/icons/hicolor/${size}x${size}/apps/freqdeck.png")
@@ -106,5 +113,49 @@ done
 got=$("$tree/usr/bin/freqdeck-cli" --version 2>&1)
 [[ "$got" == *"$version"* ]] || fail "packaged freqdeck-cli --version said: $got"
 
+# --- installs, and purges without a trace ---
+# In a throwaway copy of this machine's root: an overlay in a private mount namespace, so that dpkg,
+# the maintainer scripts and systemctl change only the copy. The units are enabled in the copy
+# first: a purge must take their links along.
+if [ "$(id -u)" -ne 0 ] || ! command -v unshare >/dev/null; then
+    echo "install and purge: skipped, they need root and unshare"
+else
+    overlay="$work/overlay"
+    rm -rf "$overlay"
+    mkdir -p "$overlay/upper" "$overlay/work" "$overlay/root"
+    unshare --mount --propagation private bash -s "$overlay" "$deb" <<'INSIDE' || fail "install and purge"
+set -uo pipefail
+overlay=$1 deb=$2 root=$1/root
+mount -t overlay overlay -o "lowerdir=/,upperdir=$overlay/upper,workdir=$overlay/work" "$root" ||
+    { echo "cannot mount an overlay of /"; exit 1; }
+in_root() { DEBIAN_FRONTEND=noninteractive chroot "$root" "$@"; }
+status=0
+in_root dpkg --install "$deb" >"$overlay/install.log" 2>&1 || { cat "$overlay/install.log"; exit 1; }
+[ "$(in_root dpkg-query -W -f='${Status}' freqdeck)" = "install ok installed" ] || { echo "not installed"; status=1; }
+files=$(in_root dpkg-query -L freqdeck)
+in_root freqdeck-cli --version >/dev/null || { echo "installed freqdeck-cli does not run"; status=1; }
+in_root systemctl enable freqdeck-restore.service freqdeck-restore-resume.service >/dev/null 2>&1 ||
+    { echo "cannot enable the installed units"; status=1; }
+[ -n "$(find "$root/etc/systemd/system" -name 'freqdeck-*')" ] || { echo "enabling made no links"; status=1; }
+in_root dpkg --purge freqdeck >"$overlay/purge.log" 2>&1 || { cat "$overlay/purge.log"; exit 1; }
+in_root dpkg-query -W freqdeck >/dev/null 2>&1 && { echo "dpkg still knows freqdeck after the purge"; status=1; }
+while IFS= read -r path; do
+    if [ -e "$root$path" ] && [ ! -d "$root$path" ]; then echo "left after the purge: $path"; status=1; fi
+done <<<"$files"
+left=$(find "$root/etc/systemd/system" "$root/opt" -name 'freqdeck*')
+[ -z "$left" ] || { echo "left after the purge: $left"; status=1; }
+umount "$root"
+[ "$status" -eq 0 ] && echo "install and purge: $(wc -l <<<"$files") paths installed, none left behind"
+exit $status
+INSIDE
+    rm -rf "$overlay"
+fi
+
+# Debian's own checks; the overrides that the package brings say why each is overridden.
+lintian_output=$(lintian --fail-on error "$deb" 2>&1)
+lintian_status=$?
+echo "$lintian_output" | grep -v 'running with root privileges'
+[ "$lintian_status" -eq 0 ] || fail "lintian exited with $lintian_status"
+
 [ "$failures" -eq 0 ] || exit 1
-echo "package: contents, fields and cross-references as expected"
+echo "package: contents, fields and cross-references as expected; no lintian errors"

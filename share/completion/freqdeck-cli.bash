@@ -1,0 +1,44 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# bash completion for freqdeck-cli: its commands and options, the profile names, and file names for
+# save and load.
+
+_freqdeck_cli()
+{
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    local commands='show profile save load'
+    local profiles='performance fast normal slow powersave custom'
+    local word command='' json=''
+    local i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        word=${COMP_WORDS[i]}
+        case $word in
+        --json) json=1 ;;
+        -h | --help | --version) return 0 ;;
+        -*) ;;
+        *)
+            # Every command takes at most one argument: after it there is nothing to complete.
+            [[ -n $command ]] && return 0
+            command=$word
+            ;;
+        esac
+    done
+
+    case $command in
+    '')
+        if [[ -n $json ]]; then
+            mapfile -t COMPREPLY < <(compgen -W 'show' -- "$cur")
+        else
+            mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version" -- "$cur")
+        fi
+        ;;
+    profile)
+        mapfile -t COMPREPLY < <(compgen -W "$profiles" -- "$cur")
+        ;;
+    save | load)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        ;;
+    esac
+    return 0
+}
+complete -F _freqdeck_cli freqdeck-cli

@@ -1,0 +1,15 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# fish completion for freqdeck-cli: its commands and options, the profile names, and file names for
+# save and load.
+
+set -l commands show profile save load
+complete -c freqdeck-cli -f
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the usage and a summary of the commands'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l json -d 'show prints JSON'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -a show -d "Show every CPU's settings"
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a profile -d 'Apply a profile to every CPU'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a save -d 'Save the writable settings to a file'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a load -d 'Apply a saved settings file'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from profile; and test (count (commandline -opc)) -lt 3" -a 'performance fast normal slow powersave custom' -d Profile
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from save load; and test (count (commandline -opc)) -lt 3" -F

@@ -1,0 +1,122 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Reads the release notes (NEWS.md) at configure time, so that the version in project() is the only
+# one to change: the metainfo's releases and the Debian changelog are written from the notes, and a
+# version without notes does not configure.
+
+# freqdeck_weekday(OUT YEAR MONTH DAY): the English three-letter weekday of a Gregorian date.
+function(freqdeck_weekday out year month day)
+    set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+    math(EXPR index "${month} - 1")
+    list(GET offsets ${index} offset)
+    if(month LESS 3)
+        math(EXPR year "${year} - 1")
+    endif()
+    math(EXPR dow "(${year} + ${year} / 4 - ${year} / 100 + ${year} / 400 + ${offset} + ${day}) % 7")
+    set(names Sun Mon Tue Wed Thu Fri Sat)
+    list(GET names ${dow} name)
+    set(${out} ${name} PARENT_SCOPE)
+endfunction()
+
+# freqdeck_wrap(OUT TEXT FIRST REST WIDTH): TEXT broken at spaces into lines of at most WIDTH
+# characters, the first starting with FIRST and the others with REST.
+function(freqdeck_wrap out text first rest width)
+    string(REPLACE " " ";" words "${text}")
+    set(result "")
+    set(line "${first}")
+    set(line_empty TRUE)
+    foreach(word IN LISTS words)
+        string(LENGTH "${line} ${word}" length)
+        if(line_empty)
+            string(APPEND line "${word}")
+            set(line_empty FALSE)
+        elseif(length GREATER width)
+            string(APPEND result "${line}\n")
+            set(line "${rest}${word}")
+        else()
+            string(APPEND line " ${word}")
+        endif()
+    endforeach()
+    set(${out} "${result}${line}\n" PARENT_SCOPE)
+endfunction()
+
+function(freqdeck_xml_escape out text)
+    string(REPLACE "&" "&amp;" text "${text}")
+    string(REPLACE "<" "&lt;" text "${text}")
+    string(REPLACE ">" "&gt;" text "${text}")
+    string(REPLACE "\"" "&quot;" text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# freqdeck_read_news(FILE MAINTAINER): sets in the caller
+#   FREQDECK_RELEASE_DATE      the date of this version's release (YYYY-MM-DD),
+#   FREQDECK_METAINFO_RELEASES the <releases> element of the metainfo, newest first,
+#   FREQDECK_DEBIAN_CHANGELOG  the same notes as a Debian changelog signed by MAINTAINER.
+function(freqdeck_read_news file maintainer)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+    file(READ ${file} content)
+    # Keep semicolons in the text: each line becomes one list element.
+    string(REPLACE ";" "\\;" content "${content}")
+    string(REPLACE "\n" ";" lines "${content}")
+
+    set(versions "")
+    set(current "")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^## ([0-9]+\\.[0-9]+\\.[0-9]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)$")
+            set(current ${CMAKE_MATCH_1})
+            set(year ${CMAKE_MATCH_2})
+            set(month_text ${CMAKE_MATCH_3})
+            set(day_text ${CMAKE_MATCH_4})
+            list(APPEND versions ${current})
+            set(date_${current} "${year}-${month_text}-${day_text}")
+            # As numbers for math() and list indices.
+            string(REGEX REPLACE "^0" "" month "${month_text}")
+            string(REGEX REPLACE "^0" "" day "${day_text}")
+            freqdeck_weekday(weekday ${year} ${month} ${day})
+            set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+            math(EXPR month_index "${month} - 1")
+            list(GET months ${month_index} month_name)
+            set(rfc_${current} "${weekday}, ${day_text} ${month_name} ${year} 00:00:00 +0000")
+            set(items_${current} "")
+        elseif(line MATCHES "^## ")
+            message(FATAL_ERROR "${file}: '${line}' is not a release heading '## X.Y.Z (YYYY-MM-DD)'")
+        elseif(current AND line MATCHES "^- (.+)$")
+            list(APPEND items_${current} "${CMAKE_MATCH_1}")
+        endif()
+    endforeach()
+
+    list(LENGTH versions count)
+    if(count EQUAL 0)
+        message(FATAL_ERROR "${file} names no release")
+    endif()
+    list(GET versions 0 newest)
+    if(NOT newest STREQUAL PROJECT_VERSION)
+        message(FATAL_ERROR "${file} starts with release ${newest}, but this is version ${PROJECT_VERSION}: "
+                            "add its notes before building it")
+    endif()
+
+    set(releases "<releases>\n")
+    set(changelog "")
+    foreach(version IN LISTS versions)
+        list(LENGTH items_${version} item_count)
+        if(item_count EQUAL 0)
+            message(FATAL_ERROR "${file}: release ${version} lists no changes")
+        endif()
+        string(APPEND releases "    <release version=\"${version}\" date=\"${date_${version}}\">\n"
+                               "      <description>\n        <ul>\n")
+        string(APPEND changelog "${PROJECT_NAME} (${version}) unstable; urgency=medium\n\n")
+        foreach(item IN LISTS items_${version})
+            freqdeck_xml_escape(escaped "${item}")
+            string(APPEND releases "          <li>${escaped}</li>\n")
+            freqdeck_wrap(wrapped "${item}" "  * " "    " 78)
+            string(APPEND changelog "${wrapped}")
+        endforeach()
+        string(APPEND releases "        </ul>\n      </description>\n    </release>\n")
+        string(APPEND changelog "\n -- ${maintainer}  ${rfc_${version}}\n\n")
+    endforeach()
+    string(APPEND releases "  </releases>")
+    string(STRIP "${changelog}" changelog)
+
+    set(FREQDECK_RELEASE_DATE ${date_${newest}} PARENT_SCOPE)
+    set(FREQDECK_METAINFO_RELEASES "${releases}" PARENT_SCOPE)
+    set(FREQDECK_DEBIAN_CHANGELOG "${changelog}\n" PARENT_SCOPE)
+endfunction()
