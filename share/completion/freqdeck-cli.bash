@@ -34,7 +34,15 @@ _freqdeck_cli()
     profile)
         mapfile -t COMPREPLY < <(compgen -W "$profiles" -- "$cur")
         ;;
-    save | load)
+    load)
+        if [[ $cur == -* ]]; then
+            mapfile -t COMPREPLY < <(compgen -W '--trusted-only' -- "$cur")
+        else
+            compopt -o filenames 2>/dev/null
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        fi
+        ;;
+    save)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         ;;

@@ -13,3 +13,4 @@ complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not 
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a load -d 'Apply a saved settings file'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from profile; and test (count (commandline -opc)) -lt 3" -a 'performance fast normal slow powersave custom' -d Profile
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from save load; and test (count (commandline -opc)) -lt 3" -F
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l trusted-only -d 'Load only a file that root alone can have written'
