@@ -296,10 +296,13 @@ int twoThirds(int max)
 
 void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
+    const bool wasOffline = !isEnabled();
+    writeOnline(*this, true, onFailure);
+    // An offline core's files cannot be read, so its records hold no limits until it is back.
+    if (wasOffline && isEnabled())
+        update();
     const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
     const int min = policies[KnownCPUPolicy::cpuinfo_min_freq].value.toInt();
-
-    writeOnline(*this, true, onFailure);
 
     const QString performance = QStringLiteral("performance");
     switch (govern) {

@@ -24,6 +24,7 @@
 #include "mountnamespace.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
+#include "sampler.h"
 #include "switchbutton.h"
 
 // The window on a simulated machine, used as a person would: clicks on the profile selector, the
@@ -307,9 +308,12 @@ void TestSimulatedMachine::coreOffAndOnFromItsPage()
     QVERIFY(!onlineSwitch->getChecked());
     QCOMPARE(messageLabel(editor)->text(), QString("Succeed"));
     // Refreshes re-read the core from the kernel; the switch still shows it off.
-    auto *refresh = window.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    for (int i = 0; i < 2; ++i)
+    auto *sampler = window.findChild<Sampler *>();
+    auto *refresh = sampler->findChild<QTimer *>();
+    for (int i = 0; i < 2; ++i) {
         QVERIFY(QMetaObject::invokeMethod(refresh, "timeout"));
+        QTRY_VERIFY(!sampler->busy());
+    }
     QVERIFY(!onlineSwitch->getChecked());
     QCOMPARE(shownValue(page, "scaling_governor"), QString());
 

@@ -18,7 +18,6 @@ class DisplayCorePage : public QWidget, public UpdateInfoInterface
 public:
     explicit DisplayCorePage(CPUCore &core, QWidget *parent = nullptr);
 
-    // The editor first: it takes the online state before the list re-reads the core.
     void updateInfo() override;
 
 protected:

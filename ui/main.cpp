@@ -1,13 +1,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <cstdlib>
 #include <unistd.h>
 
 #include "mainwindow.h"
 #include "startup.h"
+#include "windowplacement.h"
 
 int main(int argc, char **argv)
 {
@@ -29,10 +29,8 @@ int main(int argc, char **argv)
     StartUp::installFont();
 
     MainWindow window;
-    window.adjustSize();
-    window.move(StartUp::centredPosition(window.size(), QGuiApplication::primaryScreen()->availableSize()));
+    WindowPlacement::place(window, QSize(1200, 650));
     window.show();
-    window.resize(1200, 650);
 
     return app.exec();
 }

@@ -84,16 +84,17 @@ void MainPage::updateOverview()
 {
     QString text = QStringLiteral("Driver: %1\n\n");
     // The driver line shows the first core's value as read by the previous refresh.
-    text = text.arg(cpuInfo.cores.empty() ? QString()
-                                          : cpuInfo.cores.front().policies[QStringLiteral("scaling_driver")].value);
+    text =
+        text.arg(cpuInfo.cores.empty() ? QString()
+                                       : cpuInfo.cores.front().policies.value(QStringLiteral("scaling_driver")).value);
 
     const QString line = QStringLiteral("CPU %1 : isEnabled = %2,\t %3 = %4,\t %5 = %6\n");
     const QString scalingName = QLatin1String(KnownCPUPolicy::scaling_cur_freq);
     const QString cpuinfoName = QLatin1String(KnownCPUPolicy::cpuinfo_cur_freq);
-    for (CPUCore &core : cpuInfo.cores) {
-        core.update();
-        const QString cpuinfoCur = core.policies[cpuinfoName].value;
-        const QString scalingCur = core.policies[scalingName].value;
+    // The cores hold what the window's sampler read last; nothing is read here.
+    for (const CPUCore &core : cpuInfo.cores) {
+        const QString cpuinfoCur = core.policies.value(cpuinfoName).value;
+        const QString scalingCur = core.policies.value(scalingName).value;
         // One multi-argument arg() so that a value containing "%2" is never substituted again.
         text += line.arg(QString::number(core.core_id()), QString::number(core.isEnabled() ? 1 : 0), scalingName,
                          scalingCur, cpuinfoName, cpuinfoCur);

@@ -60,7 +60,6 @@ QSize PolicyDisplayWidget::sizeHint() const
 
 void PolicyDisplayWidget::updateInfo()
 {
-    core.update();
     for (const CPUPolicy &policy : qAsConst(core.policies)) {
         if (QLabel *label = valueLabels.value(policy.name))
             label->setText(processPolicyValue(policy));
