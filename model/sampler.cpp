@@ -68,12 +68,10 @@ void Sampler::setActive(bool active)
 {
     if (active == timer->isActive())
         return;
-    if (!active) {
+    if (active)
+        timer->start();
+    else
         timer->stop();
-        return;
-    }
-    timer->start();
-    tick();
 }
 
 bool Sampler::isActive() const

@@ -32,7 +32,8 @@ public:
     // Which cores, by index into the inventory, the periodic read covers.
     void setWatched(QVector<int> indices);
     QVector<int> watched() const;
-    // Starts or stops the periodic read; while stopped nothing is read at all. Starting reads at once.
+    // Starts or stops the periodic read, whose first read follows one interval later; while stopped
+    // nothing is read at all.
     void setActive(bool active);
     bool isActive() const;
     void setInterval(int milliseconds);

@@ -151,7 +151,15 @@ QVector<int> MainWindow::coresOfPage(int index) const
 void MainWindow::updateSampling()
 {
     sampler->setWatched(coresOfPage(current));
-    sampler->setActive(isVisible() && !isMinimized());
+    const bool active = isVisible() && !isMinimized();
+    // The inventory was read just before the window was built, so the first showing waits for the
+    // first tick and leaves the first frame the machine to itself. Back from minimised or hidden,
+    // what changed meanwhile is read at once.
+    const bool resumed = active && !sampler->isActive() && shownBefore;
+    sampler->setActive(active);
+    shownBefore = shownBefore || active;
+    if (resumed)
+        sampler->sampleNow(sampler->watched());
 }
 
 void MainWindow::chooseNavigation()

@@ -56,4 +56,5 @@ private:
     std::vector<DisplayCorePage *> corePages; // null until first shown
     Sampler *sampler;
     int current = 0;
+    bool shownBefore = false;
 };
