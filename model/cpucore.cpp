@@ -298,8 +298,10 @@ void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailure
 {
     const bool wasOffline = !isEnabled();
     writeOnline(*this, true, onFailure);
-    // An offline core's files cannot be read, so its records hold no limits until it is back.
-    if (wasOffline && isEnabled())
+    // An offline core's files cannot be read (EBUSY), so its records may hold no limits until it is
+    // back: then they are read again.
+    const CPUPolicy hardwareMax = policies.value(QLatin1String(KnownCPUPolicy::cpuinfo_max_freq));
+    if (wasOffline && isEnabled() && (hardwareMax.value.isEmpty() || hardwareMax.readError != 0))
         update();
     const int max = policies[KnownCPUPolicy::cpuinfo_max_freq].value.toInt();
     const int min = policies[KnownCPUPolicy::cpuinfo_min_freq].value.toInt();
