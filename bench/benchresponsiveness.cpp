@@ -163,6 +163,7 @@ void cpuTime(int seconds, int slice, int minimisedSeconds)
     }
     CPUInfo info(sim.cpu(), sim.cpuInfo());
     std::vector<SyscallFloor> floors;
+    floors.reserve(64);
     for (int k = 0; k < 64; ++k)
         floors.emplace_back(sim.cpu() + QStringLiteral("/cpu%1").arg(k));
     QTimer floorTick;
