@@ -261,7 +261,12 @@ void overviewRefresh(benchmark::State &state, Paint paint)
     }
     s.showPage(0);
     MainPage *page = s.overview;
-    auto refresh = [page] { page->updateInfo(); };
+    // The reads the window's sampler makes (off the GUI thread) and the page's refresh.
+    auto refresh = [&s, page] {
+        for (CPUCore &core : s.info->cores)
+            core.update();
+        page->updateInfo();
+    };
 
     // The benchmark is only worth something if the text really follows the files.
     s.overviewFiles.set(++s.tick);
@@ -296,7 +301,10 @@ void corePageRefresh(benchmark::State &state, Paint paint)
         state.SkipWithError("no core page is shown");
         return;
     }
-    auto refresh = [page] { page->updateInfo(); };
+    auto refresh = [&s, page] {
+        s.info->cores.front().update();
+        page->updateInfo();
+    };
 
     s.coreFiles.set(++s.tick);
     refresh();
@@ -326,6 +334,8 @@ void memoryChecks(int rounds)
     std::printf("memory: overview: %d refreshes, each followed by its painting\n", rounds);
     checkMemoryGrowth("overview", rounds, [&s] {
         s.overviewFiles.set(++s.tick);
+        for (CPUCore &core : s.info->cores)
+            core.update();
         s.overview->updateInfo();
         deliverPostedEvents();
     });
@@ -336,6 +346,7 @@ void memoryChecks(int rounds)
     std::printf("memory: core page: %d refreshes, each followed by its painting\n", rounds);
     checkMemoryGrowth("core page", rounds, [&s, page] {
         s.coreFiles.set(++s.tick);
+        s.info->cores.front().update();
         page->updateInfo();
         deliverPostedEvents();
     });

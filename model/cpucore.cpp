@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 
 #include "safetext.h"
 #include "sysfsio.h"
@@ -123,6 +124,38 @@ bool CPUCore::update()
     onlineError = online.error == ENOENT ? 0 : online.error;
 
     SysfsIO::readAttributes(dirPath, "/cpufreq", policies);
+    return true;
+}
+
+namespace
+{
+
+bool isCurrentFrequency(const char *name)
+{
+    return std::strcmp(name, KnownCPUPolicy::scaling_cur_freq) == 0
+           || std::strcmp(name, KnownCPUPolicy::cpuinfo_cur_freq) == 0;
+}
+
+} // namespace
+
+bool CPUCore::updateSettings()
+{
+    if (dirPath.isEmpty())
+        return true;
+    const SysfsIO::ReadResult online = SysfsIO::readFile(dirPath, "/online");
+    if (online.error == 0)
+        enabled = online.text.toInt() != 0;
+    onlineError = online.error == ENOENT ? 0 : online.error;
+
+    QVector<CPUPolicy> kept;
+    for (const char *name : {KnownCPUPolicy::scaling_cur_freq, KnownCPUPolicy::cpuinfo_cur_freq}) {
+        const auto record = policies.constFind(QLatin1String(name));
+        if (record != policies.constEnd())
+            kept.append(*record);
+    }
+    SysfsIO::readAttributes(dirPath, "/cpufreq", policies, isCurrentFrequency);
+    for (const CPUPolicy &record : qAsConst(kept))
+        policies.insert(record.name, record);
     return true;
 }
 

@@ -55,6 +55,9 @@ public:
     // Re-reads the online state and rebuilds every record from the cpufreq directory. Values that
     // could not be read are empty and carry their readError.
     bool update();
+    // The same for the settings alone: the current-frequency files, which some kernels take tens of
+    // milliseconds to read, keep their last values. For reading back right after a write.
+    bool updateSettings();
 
     // Brings the core online (and reads it again if it was offline) and writes the profile's
     // governor and limits, computed from the core's fresh values (see Profile). A failed write

@@ -148,7 +148,8 @@ ReadResult readFile(const QByteArray &dir, const char *suffix)
     return result;
 }
 
-int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUPolicy> &records)
+int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUPolicy> &records,
+                   bool (*skip)(const char *name))
 {
     records.clear();
     // The flags and the skipping of entries without an inode are those of opendir and readdir.
@@ -165,7 +166,7 @@ int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUP
         for (ssize_t offset = 0; offset < n;) {
             const auto *entry = reinterpret_cast<const dirent64 *>(entries + offset);
             offset += entry->d_reclen;
-            if (entry->d_ino == 0 || entry->d_name[0] == '.')
+            if (entry->d_ino == 0 || entry->d_name[0] == '.' || (skip && skip(entry->d_name)))
                 continue;
             struct stat st;
             if (::fstatat(listingFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))

@@ -27,8 +27,10 @@ ReadResult readFile(const QByteArray &dir, const char *suffix);
 
 // Replaces records by one per regular file of dir + suffix, in name order. A file that cannot be
 // opened or read keeps its record, with an empty value and the errno in readError. Returns 0, or
-// the errno of opening the directory (then records is empty).
-int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUPolicy> &records);
+// the errno of opening the directory (then records is empty). Files for which skip returns true are
+// neither read nor listed.
+int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUPolicy> &records,
+                   bool (*skip)(const char *name) = nullptr);
 
 // Stores bytes in the regular file at path with one write(2), as sysfs wants a value: the last
 // component is never followed if it is a link (ELOOP), anything but a regular file is refused

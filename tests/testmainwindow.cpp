@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,9 +20,11 @@
 #include "mainwindow.h"
 #include "mountnamespace.h"
 #include "policyeditorwidget.h"
+#include "sampler.h"
 #include "startup.h"
 #include "switchbutton.h"
 #include "sysfsfixture.h"
+#include "windowplacement.h"
 
 // The overview page, the main window and the start-up rules.
 class TestMainWindow : public QObject
@@ -42,13 +45,17 @@ private slots:
     void saveAsksBeforeReplacing();
 
     void navigation();
-    void timerRefreshesOnlyVisiblePage();
+    void samplerRefreshesTheShownPage();
+    void readsThatPredateAWriteAreDropped();
+    void manyCoresStayReachable();
     void backgroundPainted();
 
     void privilegeRule_data();
     void privilegeRule();
     void centring_data();
     void centring();
+    void windowFitsItsScreen_data();
+    void windowFitsItsScreen();
     void styleSheetEndsAtNul();
 
     void windowOverRealPaths();
@@ -121,9 +128,14 @@ void TestMainWindow::overviewText()
                      "CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,\t cpuinfo_cur_freq = 2100000\n"
                      "CPU 1 : isEnabled = 0,\t scaling_cur_freq = %2 %6,\t cpuinfo_cur_freq = \n"));
 
-    // Each refresh re-reads every core.
+    // A refresh shows what the cores hold and reads nothing itself: the window's sampler re-reads
+    // them off the GUI thread.
     fx.writeAttribute(0, "scaling_cur_freq", "3000000\n", 0444);
     fx.setOnline(1, "1\n");
+    page.updateInfo();
+    QVERIFY(overview(page).contains("CPU 0 : isEnabled = 1,\t scaling_cur_freq = 2100000,"));
+    for (CPUCore &core : info.cores)
+        core.update();
     page.updateInfo();
     QVERIFY(overview(page).contains("CPU 0 : isEnabled = 1,\t scaling_cur_freq = 3000000,"));
     QVERIFY(overview(page).contains("CPU 1 : isEnabled = 1,"));
@@ -137,9 +149,8 @@ void TestMainWindow::overviewWithoutDriverOrCores()
     CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
     MainPage page(info);
     QVERIFY(overview(page).startsWith("Driver: \n\nCPU 0 : "));
-    // Missing attributes are looked up with insert-on-miss and show as empty text.
-    QVERIFY(info.cores[0].policies.contains("cpuinfo_cur_freq"));
-    QVERIFY(info.cores[0].policies.value("cpuinfo_cur_freq").isEmpty());
+    // Missing attributes show as empty text; showing them adds no record to the core.
+    QVERIFY(!info.cores[0].policies.contains("cpuinfo_cur_freq"));
     QVERIFY(overview(page).endsWith("cpuinfo_cur_freq = \n"));
 
     SysfsFixture none;
@@ -272,15 +283,14 @@ void TestMainWindow::loadThroughTheDialog()
     QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
     QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("schedutil"));
     QCOMPARE(fx.readAttribute(1, "scaling_max_freq"), QByteArray("3400000"));
-    QVERIFY(overview(page).contains("scaling_cur_freq = 1234567"));
+    // The page reads nothing for its refresh: the new values come with the window's next sample.
+    QVERIFY(!overview(page).contains("scaling_cur_freq = 1234567"));
 
-    // Cancelled: nothing loaded, the overview is rebuilt anyway.
+    // Cancelled: nothing loaded.
     info.setPredefinedGoverns(GOVERN_POWERSAVE);
-    fx.writeAttribute(1, "scaling_cur_freq", "7654321\n", 0444);
     answerNextDialog<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
     QTest::mouseClick(button(page, "Load Settings"), Qt::LeftButton);
     QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
-    QVERIFY(overview(page).contains("scaling_cur_freq = 7654321"));
 }
 
 void TestMainWindow::loadShowsTheProfileInForce()
@@ -480,34 +490,124 @@ void TestMainWindow::navigation()
     QCOMPARE(selector(*overviewPage)->currentIndex(), int(GOVERN_SLOW));
 }
 
-void TestMainWindow::timerRefreshesOnlyVisiblePage()
+void TestMainWindow::samplerRefreshesTheShownPage()
 {
     SysfsFixture fx;
     makeMachine(fx, 2);
     CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
     MainWindow window(info);
-    auto *timer = window.findChild<QTimer *>();
+    auto *sampler = window.findChild<Sampler *>();
+    auto *timer = sampler ? sampler->findChild<QTimer *>() : nullptr;
     QVERIFY(timer);
+    QVERIFY(!timer->isActive()); // nothing is read before the window is shown
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), 1000);
     auto *overviewPage = window.findChild<MainPage *>();
-    auto *pages = window.findChild<QStackedLayout *>();
-    auto *corePage = qobject_cast<DisplayCorePage *>(pages->widget(2));
-    auto *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
-    QVERIFY(coreValue);
-    const QString coreBefore = coreValue->text();
+    QVERIFY(window.findChildren<DisplayCorePage *>().isEmpty()); // core pages wait until shown
+    QCOMPARE(sampler->watched(), QVector<int>({0, 1}));
 
     fx.writeAttribute(1, "scaling_cur_freq", "2900000\n", 0444);
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
-    QVERIFY(overview(*overviewPage).contains("CPU 1 : isEnabled = 1,\t scaling_cur_freq = 2900000"));
-    QCOMPARE(coreValue->text(), coreBefore); // hidden core page: not refreshed
+    QTRY_VERIFY(overview(*overviewPage).contains("CPU 1 : isEnabled = 1,\t scaling_cur_freq = 2900000"));
 
-    pages->setCurrentIndex(2);
+    // A core page shows its core's values as the kernel gives them when it appears.
     fx.writeAttribute(1, "scaling_cur_freq", "1500000\n", 0444);
+    window.showPage(2);
+    auto *corePage = window.findChild<DisplayCorePage *>();
+    QVERIFY(corePage && corePage->isVisible());
+    QCOMPARE(sampler->watched(), QVector<int>({1}));
+    auto *coreValue = corePage->findChild<QLabel *>("scaling_cur_freq");
+    QTRY_COMPARE(coreValue->text(), QString("1500 MHz"));
+    QTRY_VERIFY(!sampler->busy());
     const QString overviewBefore = overview(*overviewPage);
+    fx.writeAttribute(1, "scaling_cur_freq", "1700000\n", 0444);
     QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
-    QCOMPARE(coreValue->text(), QString("1500 MHz"));
+    QTRY_COMPARE(coreValue->text(), QString("1700 MHz"));
     QCOMPARE(overview(*overviewPage), overviewBefore); // hidden overview: not refreshed
+
+    // Minimised or hidden, nothing is read.
+    window.showMinimized();
+    QTRY_VERIFY(!timer->isActive());
+    window.showNormal();
+    QTRY_VERIFY(timer->isActive());
+    window.hide();
+    QVERIFY(!timer->isActive());
+}
+
+void TestMainWindow::readsThatPredateAWriteAreDropped()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 1);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    CPUCore &core = info.cores.front();
+    Sampler sampler(info.cores);
+    QSignalSpy updates(&sampler, &Sampler::updated);
+
+    // The read starts before the write and may see the file either before or after it; either way
+    // its result must not replace what the write left in the core.
+    sampler.sampleNow({0});
+    QVERIFY(core.setPolicy("scaling_max_freq", "2000000"));
+    fx.writeAttribute(0, "scaling_cur_freq", "1234000\n", 0444);
+    QTRY_VERIFY(!sampler.busy());
+    QCOMPARE(updates.count(), 0);
+    QCOMPARE(core.policies.value("scaling_max_freq").value, QString("2000000"));
+
+    // The next read brings what the kernel has now.
+    sampler.sampleNow({0});
+    QTRY_COMPARE(updates.count(), 1);
+    QCOMPARE(updates.first().first().value<QVector<int>>(), QVector<int>({0}));
+    QCOMPARE(core.policies.value("scaling_cur_freq").value, QString("1234000"));
+    QCOMPARE(core.policies.value("scaling_max_freq").value, QString("2000000"));
+}
+
+void TestMainWindow::manyCoresStayReachable()
+{
+    SysfsFixture fx;
+    makeMachine(fx, 64);
+    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    {
+        MainWindow window(info);
+        // Small enough for a 1280x720 screen whatever the core count.
+        QVERIFY(window.minimumWidth() <= 1200 && window.minimumHeight() <= 600);
+        for (const QSize &size : {QSize(1200, 650), window.minimumSize()}) {
+            window.resize(size);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QCoreApplication::sendPostedEvents();
+            const QRect inside = window.rect();
+            // 65 segments do not fit: the compact navigator stands in, wholly inside the window.
+            auto *compact = window.findChild<QWidget *>("CoreNavigator");
+            QVERIFY(compact && compact->isVisible());
+            for (QWidget *control : compact->findChildren<QWidget *>()) {
+                if (!control->isVisible()) // the drop-down's closed list
+                    continue;
+                const QRect where(control->mapTo(&window, QPoint()), control->size());
+                QVERIFY2(inside.contains(where), qPrintable(control->metaObject()->className()));
+            }
+            // Every control of the overview is inside the scrolled area, so scrolling reaches it.
+            auto *overviewPage = window.findChild<MainPage *>();
+            for (QWidget *control : overviewPage->findChildren<QWidget *>()) {
+                if (control->parentWidget() == overviewPage && control->isVisible())
+                    QVERIFY(overviewPage->rect().contains(control->geometry()));
+            }
+            QVERIFY(overviewPage->width() >= overviewPage->sizeHint().width());
+            QVERIFY(overviewPage->height() >= overviewPage->sizeHint().height());
+        }
+
+        // Typing a core's number goes to its page, built only now.
+        QVERIFY(window.findChildren<DisplayCorePage *>().isEmpty());
+        auto *jump = window.findChild<QWidget *>("CoreNavigator")->findChild<QLineEdit *>();
+        QTest::keyClicks(jump, "63");
+        QTest::keyClick(jump, Qt::Key_Return);
+        QCOMPARE(window.currentPage(), 64);
+        QCOMPARE(window.findChildren<DisplayCorePage *>().size(), 1);
+        auto *editor = window.findChild<DisplayCorePage *>()->findChild<PolicyEditorWidget *>();
+        QCOMPARE(editor->findChildren<QLabel *>().value(0)->text(), QString("CPU 63"));
+    }
+    qApp->setStyleSheet(QString());
 }
 
 void TestMainWindow::backgroundPainted()
@@ -562,6 +662,29 @@ void TestMainWindow::centring()
     QFETCH(QSize, available);
     QFETCH(QPoint, position);
     QCOMPARE(StartUp::centredPosition(window, available), position);
+}
+
+void TestMainWindow::windowFitsItsScreen_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("placed");
+    // 1200x650 where it fits with its frame, centred on the screen's own area.
+    QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1050) << QRect(359, 185, 1200, 650);
+    QTest::newRow("1366x768") << QRect(0, 0, 1366, 740) << QRect(82, 30, 1200, 650);
+    QTest::newRow("1280x720, panel on top") << QRect(0, 28, 1280, 692) << QRect(39, 34, 1200, 650);
+    QTest::newRow("second screen") << QRect(1920, 0, 1366, 768) << QRect(2002, 44, 1200, 650);
+    // Else as large as the area allows.
+    QTest::newRow("1024x600") << QRect(0, 0, 1024, 600) << QRect(0, 0, 1022, 570);
+    QTest::newRow("below the minimum") << QRect(0, 0, 600, 400) << QRect(0, 0, 598, 370);
+}
+
+void TestMainWindow::windowFitsItsScreen()
+{
+    QFETCH(QRect, available);
+    QFETCH(QRect, placed);
+    const QRect rect = WindowPlacement::fit(QSize(1200, 650), QSize(640, 420), QSize(2, 30), available);
+    QCOMPARE(rect, placed);
+    QVERIFY(available.contains(QRect(rect.topLeft(), rect.size() + QSize(2, 30))));
 }
 
 void TestMainWindow::styleSheetEndsAtNul()

@@ -24,6 +24,7 @@
 #include "mountnamespace.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
+#include "sampler.h"
 #include "switchbutton.h"
 
 // The window on a simulated machine, used as a person would: clicks on the profile selector, the
@@ -41,6 +42,7 @@ private slots:
     void refusedPreferenceIsReported_data();
     void refusedPreferenceIsReported();
     void savedSettingsComeBack();
+    void lastOfManyCores();
 };
 
 namespace
@@ -307,9 +309,12 @@ void TestSimulatedMachine::coreOffAndOnFromItsPage()
     QVERIFY(!onlineSwitch->getChecked());
     QCOMPARE(messageLabel(editor)->text(), QString("Succeed"));
     // Refreshes re-read the core from the kernel; the switch still shows it off.
-    auto *refresh = window.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    for (int i = 0; i < 2; ++i)
+    auto *sampler = window.findChild<Sampler *>();
+    auto *refresh = sampler->findChild<QTimer *>();
+    for (int i = 0; i < 2; ++i) {
         QVERIFY(QMetaObject::invokeMethod(refresh, "timeout"));
+        QTRY_VERIFY(!sampler->busy());
+    }
     QVERIFY(!onlineSwitch->getChecked());
     // The kernel answers every read of an offline policy with EBUSY: no value, and it says so.
     QCOMPARE(shownValue(page, "scaling_governor"), QString("unreadable"));
@@ -455,6 +460,59 @@ void TestSimulatedMachine::savedSettingsComeBack()
     page = openCorePage(window, 2);
     QTRY_COMPARE(shownValue(page, "scaling_governor"), QString("ondemand"));
     QCOMPARE(shownValue(page, "scaling_max_freq"), QString("2000 MHz"));
+}
+
+// A 256-CPU machine on a 1366x768 screen: the navigator reaches the last CPU, whose page shows the
+// simulator's values and follows a change made behind the window's back.
+void TestSimulatedMachine::lastOfManyCores()
+{
+    const int many = 256;
+    MountedSim sim(simulator, {QStringLiteral("--cpus"), QString::number(many)});
+    START_SIM(sim);
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    QCOMPARE(static_cast<int>(info.cores.size()), many);
+    MainWindow window(info);
+    window.resize(1200, 650);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!navigation(window)->isVisible());
+    auto *navigator = window.findChild<QWidget *>(QStringLiteral("CoreNavigator"));
+    QVERIFY(navigator && navigator->isVisible());
+    QVERIFY(window.rect().contains(QRect(navigator->mapTo(&window, QPoint()), navigator->size())));
+
+    auto *jump = navigator->findChild<QLineEdit *>();
+    QTest::keyClicks(jump, QString::number(many - 1));
+    QTest::keyClick(jump, Qt::Key_Return);
+    auto *page = qobject_cast<DisplayCorePage *>(window.findChild<QStackedLayout *>()->currentWidget());
+    QVERIFY(page && page->isVisible());
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    QCOMPARE(editor->findChildren<QLabel *>().value(0)->text(), QStringLiteral("CPU %1").arg(many - 1));
+    QCOMPARE(window.findChildren<DisplayCorePage *>().size(), 1); // no other page was built
+
+    // Every attribute as the simulator gives it; the current frequencies move on by themselves and
+    // only have to lie within the limits.
+    QTRY_VERIFY(!window.findChild<Sampler *>()->busy());
+    const QDir policy(QFileInfo(sim.policy(many - 1, QStringLiteral("scaling_governor"))).path());
+    const QStringList names = policy.entryList(QDir::Files);
+    QVERIFY(names.size() > 10);
+    for (const QString &name : names) {
+        int error = 0;
+        CPUPolicy expected;
+        expected.name = name;
+        expected.value = QString::fromLatin1(readFile(policy.filePath(name), &error).trimmed());
+        if (error != 0 || name.endsWith(QLatin1String("cur_freq")))
+            continue;
+        QCOMPARE(shownValue(page, name), PolicyDisplayWidget::processPolicyValue(expected));
+    }
+    const int shownMHz = shownValue(page, QStringLiteral("scaling_cur_freq")).section(' ', 0, 0).toInt();
+    QVERIFY2(shownMHz >= 800 && shownMHz <= 3400, qPrintable(shownValue(page, "scaling_cur_freq")));
+
+    // Another program lowers the limit: the page follows within a refresh or two.
+    QFile limit(sim.policy(many - 1, QStringLiteral("scaling_max_freq")));
+    QVERIFY(limit.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QVERIFY(limit.write("1600000") > 0);
+    limit.close();
+    QTRY_COMPARE_WITH_TIMEOUT(shownValue(page, QStringLiteral("scaling_max_freq")), QString("1600 MHz"), 10000);
 }
 
 int main(int argc, char **argv)

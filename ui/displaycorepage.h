@@ -18,7 +18,7 @@ class DisplayCorePage : public QWidget, public UpdateInfoInterface
 public:
     explicit DisplayCorePage(CPUCore &core, QWidget *parent = nullptr);
 
-    // Re-reads the core, then shows it in the list and in every line the user is not editing.
+    // Shows the core as last read, in the list and in every line the user is not editing.
     void updateInfo() override;
 
 protected:

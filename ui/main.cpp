@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
-#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "mainwindow.h"
 #include "safetext.h"
 #include "startup.h"
+#include "windowplacement.h"
 
 int main(int argc, char **argv)
 {
@@ -44,10 +44,8 @@ int main(int argc, char **argv)
 
     MainWindow window;
     window.setWindowTitle(QStringLiteral("freqdeck %1").arg(QCoreApplication::applicationVersion()));
-    window.adjustSize();
-    window.move(StartUp::centredPosition(window.size(), QGuiApplication::primaryScreen()->availableSize()));
+    WindowPlacement::place(window, QSize(1200, 650));
     window.show();
-    window.resize(1200, 650);
 
     return app.exec();
 }

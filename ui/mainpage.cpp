@@ -178,16 +178,17 @@ void MainPage::updateOverview()
 {
     QString text = QStringLiteral("Driver: %1\n\n");
     // The driver line shows the first core's value as read by the previous refresh.
-    text = text.arg(cpuInfo.cores.empty() ? QString()
-                                          : cpuInfo.cores.front().policies[QStringLiteral("scaling_driver")].value);
+    text =
+        text.arg(cpuInfo.cores.empty() ? QString()
+                                       : cpuInfo.cores.front().policies.value(QStringLiteral("scaling_driver")).value);
 
     const QString line = QStringLiteral("CPU %1 : isEnabled = %2,\t %3 = %4,\t %5 = %6\n");
     const QString scalingName = QLatin1String(KnownCPUPolicy::scaling_cur_freq);
     const QString cpuinfoName = QLatin1String(KnownCPUPolicy::cpuinfo_cur_freq);
-    for (CPUCore &core : cpuInfo.cores) {
-        core.update();
-        const CPUPolicy &cpuinfoRecord = core.policies[cpuinfoName];
-        const CPUPolicy &scalingRecord = core.policies[scalingName];
+    // The cores hold what the window's sampler read last; nothing is read here.
+    for (const CPUCore &core : cpuInfo.cores) {
+        const CPUPolicy cpuinfoRecord = core.policies.value(cpuinfoName);
+        const CPUPolicy scalingRecord = core.policies.value(scalingName);
         const QString cpuinfoCur = cpuinfoRecord.readError != 0 ? tr("unreadable") : cpuinfoRecord.value;
         const QString scalingCur = scalingRecord.readError != 0 ? tr("unreadable") : scalingRecord.value;
         // One multi-argument arg() so that a value containing "%2" is never substituted again.
@@ -210,7 +211,7 @@ void MainPage::updateGovern()
 void MainPage::setCurrentGovern(int index)
 {
     const ApplyReport report = cpuInfo.applyProfile(static_cast<PREDEFINED_GOVERNS>(index));
-    updateInfo(); // re-reads every core: the selector shows what the kernel kept
+    rereadSettings(); // the selector shows what the kernel kept
     showReport(report, profileName(index));
     // The selector stores the picked segment only after this returns; the detected one replaces it.
     QTimer::singleShot(0, this, &MainPage::updateGovern);
@@ -226,7 +227,15 @@ void MainPage::loadSettingsFrom(const QString &fileName)
                                  .arg(SafeText::printable(fileName), SafeText::printable(error)));
         return;
     }
+    rereadSettings();
     showReport(report, SafeText::printable(QFileInfo(fileName).fileName()));
+}
+
+void MainPage::rereadSettings()
+{
+    for (CPUCore &core : cpuInfo.cores)
+        core.updateSettings();
+    updateOverview();
 }
 
 void MainPage::saveSettingsTo(QString fileName)

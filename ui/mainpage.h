@@ -50,6 +50,8 @@ private:
     // root's own home for root, whatever HOME says.
     QString startDirectory() const;
     void buildNotice();
+    // Reads back every core's settings after the page wrote them.
+    void rereadSettings();
     // Lists the refused and skipped settings of what in the notice below the selector, or hides
     // the notice when everything took.
     void showReport(const ApplyReport &report, const QString &what);

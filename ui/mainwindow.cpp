@@ -1,15 +1,23 @@
 #include "mainwindow.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QPainter>
+#include <QScrollArea>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QVBoxLayout>
 
+#include "corenavigator.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "mainpage.h"
+#include "sampler.h"
 #include "switchbutton.h"
-#include "updateinfointerface.h"
+
+namespace
+{
+constexpr int margin = 20;
+}
 
 MainWindow::MainWindow(QWidget *parent)
     : MainWindow(*CPUInfo::instance(), parent)
@@ -18,55 +26,177 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     : QWidget(parent)
+    , cpuInfo(cpuInfo)
     , background(QStringLiteral(":/res/pic/cpu_blue.jpg"))
+    , corePages(cpuInfo.cores.size(), nullptr)
+    , sampler(new Sampler(cpuInfo.cores, this))
 {
-    mainLayout = new QVBoxLayout(this);
+    auto *mainLayout = new QVBoxLayout(this);
+    mainLayout->setContentsMargins(margin, margin, margin, margin);
+    mainLayout->setSpacing(margin);
 
-    navigation = new SwitchButton;
+    navigation = new SwitchButton(this);
     navigation->append(tr("All"));
     for (const CPUCore &core : cpuInfo.cores)
         navigation->append(tr("Core %1").arg(core.core_id()));
     navigation->adjustSize();
     navigation->setCurrentIndex(0, true);
+    // It may be squeezed for a moment; resizeEvent() then hands over to the compact navigator.
+    navigation->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 
-    mainLayout->addSpacing(20);
-    mainLayout->addWidget(navigation, 0, Qt::AlignCenter);
-    navigation->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    mainLayout->addSpacing(20);
+    compactNavigation = new CoreNavigator(cpuInfo, this);
+    compactNavigation->setCurrentPage(0);
+    compactNavigation->hide();
 
-    pages = new QStackedLayout;
+    auto *navigationRow = new QHBoxLayout;
+    navigationRow->addWidget(navigation, 0, Qt::AlignCenter);
+    navigationRow->addWidget(compactNavigation, 0, Qt::AlignCenter);
+    mainLayout->addLayout(navigationRow);
+
+    // The pages scroll where the window is smaller than they are, so that every control stays
+    // reachable on a small screen.
+    pageArea = new QScrollArea(this);
+    pageArea->setObjectName(QStringLiteral("pageArea"));
+    pageArea->setFrameShape(QFrame::NoFrame);
+    pageArea->setWidgetResizable(true);
+    pageArea->viewport()->setAutoFillBackground(false);
+    auto *pageHolder = new QWidget;
+    pageHolder->setObjectName(QStringLiteral("pageHolder"));
+    pages = new QStackedLayout(pageHolder);
+    pageArea->setWidget(pageHolder);
+    // The window's background shows through, as it did before the pages could scroll.
+    pageHolder->setAutoFillBackground(false);
+    mainLayout->addWidget(pageArea, 1);
+
     // Pages are built inside the window: moving a finished page in would make every one of its
-    // widgets resolve the style sheet once more, which with many cores dominated start-up.
-    pages->addWidget(new MainPage(cpuInfo, this));
-    for (CPUCore &core : cpuInfo.cores)
-        pages->addWidget(new DisplayCorePage(core, this));
+    // widgets resolve the style sheet once more.
+    overview = new MainPage(cpuInfo, pageHolder);
+    // The overview places its controls by hand; its size hint is the room they need.
+    overview->setMinimumSize(overview->sizeHint());
+    pages->addWidget(overview);
+    // A cheap stand-in per core keeps the page indices; the page itself is built when first shown.
+    for (size_t i = 0; i < cpuInfo.cores.size(); ++i)
+        pages->addWidget(new QWidget(pageHolder));
     pages->setCurrentIndex(0);
-    mainLayout->addLayout(pages, 0);
-    mainLayout->addSpacing(20);
 
-    resize(1200, 700);
+    // Small enough for a 1280×720 screen, wide enough for the compact navigator.
+    setMinimumSize(compactNavigation->sizeHint().width() + 2 * margin, 420);
+    resize(1200, 650);
 
-    connect(navigation, &SwitchButton::indexChanged, pages, [this](int index) { showPage(index); });
+    connect(navigation, &SwitchButton::indexChanged, this, &MainWindow::showPage);
+    connect(compactNavigation, &CoreNavigator::pageRequested, this, &MainWindow::showPage);
+    connect(sampler, &Sampler::updated, this, [this](const QVector<int> &cores) {
+        if (compactNavigation->isVisible())
+            compactNavigation->updateFrequencies(cores);
+        if (current == 0)
+            this->overview->updateInfo();
+        else if (cores.contains(current - 1) && corePages[static_cast<size_t>(current - 1)])
+            corePages[static_cast<size_t>(current - 1)]->updateInfo();
+    });
+    chooseNavigation();
+    updateSampling();
+}
 
-    refreshTimer = new QTimer(this);
-    connect(refreshTimer, &QTimer::timeout, this, &MainWindow::refreshVisiblePage);
-    refreshTimer->start(1000);
+MainWindow::~MainWindow()
+{
+    // No read may finish into pages that are going away.
+    delete sampler;
 }
 
 void MainWindow::showPage(int index)
 {
+    if (index < 0 || index >= pages->count())
+        return;
+    current = index;
     if (index == 0) {
-        if (auto *overview = qobject_cast<MainPage *>(pages->widget(0)))
-            overview->updateGovern();
+        overview->updateGovern();
+    } else {
+        const auto core = static_cast<size_t>(index - 1);
+        if (!corePages[core]) {
+            QWidget *standIn = pages->widget(index);
+            corePages[core] = new DisplayCorePage(cpuInfo.cores[core], pages->parentWidget());
+            pages->insertWidget(index, corePages[core]);
+            pages->removeWidget(standIn);
+            delete standIn;
+        }
     }
     pages->setCurrentIndex(index);
+    navigation->setCurrentIndex(index, false);
+    compactNavigation->setCurrentPage(index);
+    updateSampling();
+    // The page shows what was last read; what the kernel says now follows at once.
+    if (sampler->isActive())
+        sampler->sampleNow(coresOfPage(index));
 }
 
-void MainWindow::refreshVisiblePage()
+int MainWindow::currentPage() const
 {
-    // Hidden pages do no work.
-    if (auto *page = dynamic_cast<UpdateInfoInterface *>(pages->currentWidget()))
-        page->updateInfo();
+    return current;
+}
+
+QVector<int> MainWindow::coresOfPage(int index) const
+{
+    QVector<int> cores;
+    // The overview and the compact navigator's list show every core.
+    if (index == 0 || compactNavigation->isVisibleTo(this)) {
+        cores.reserve(static_cast<int>(cpuInfo.cores.size()));
+        for (int k = 0; k < static_cast<int>(cpuInfo.cores.size()); ++k)
+            cores.append(k);
+    } else {
+        cores.append(index - 1);
+    }
+    return cores;
+}
+
+void MainWindow::updateSampling()
+{
+    sampler->setWatched(coresOfPage(current));
+    const bool active = isVisible() && !isMinimized();
+    // The inventory was read just before the window was built, so the first showing waits for the
+    // first tick and leaves the first frame the machine to itself. Back from minimised or hidden,
+    // what changed meanwhile is read at once.
+    const bool resumed = active && !sampler->isActive() && shownBefore;
+    sampler->setActive(active);
+    shownBefore = shownBefore || active;
+    if (resumed)
+        sampler->sampleNow(sampler->watched());
+}
+
+void MainWindow::chooseNavigation()
+{
+    const bool segmentsFit = navigation->sizeHint().width() <= width() - 2 * margin;
+    if (segmentsFit == navigation->isVisibleTo(this) && segmentsFit != compactNavigation->isVisibleTo(this))
+        return;
+    navigation->setVisible(segmentsFit);
+    compactNavigation->setVisible(!segmentsFit);
+    if (!segmentsFit)
+        compactNavigation->updateFrequencies(coresOfPage(0));
+    updateSampling();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    chooseNavigation();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateSampling();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    updateSampling();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        updateSampling();
 }
 
 void MainWindow::paintEvent(QPaintEvent *)

@@ -3,14 +3,21 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <vector>
+
 class CPUInfo;
+class CoreNavigator;
+class DisplayCorePage;
+class MainPage;
+class QScrollArea;
 class QStackedLayout;
-class QTimer;
-class QVBoxLayout;
+class Sampler;
 class SwitchButton;
 
-// The navigation ("All", then one segment per core) above the stack of pages; refreshes the
-// visible page once a second.
+// The navigation above the stack of pages. While a segment per core fits the window it is the
+// segmented switch ("All", then one segment per core); beyond that a compact navigator. Core pages
+// are built when first shown. One sampler reads the cores the shown page needs once a second off
+// the GUI thread, and only while the window is shown and not minimised.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -21,17 +28,33 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     // Built over any inventory, for example one read from a test tree.
     explicit MainWindow(CPUInfo &cpuInfo, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // 0 is the overview, core k's page is k + 1.
+    void showPage(int index);
+    int currentPage() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-    void showPage(int index);
-    void refreshVisiblePage();
+    void chooseNavigation();
+    void updateSampling();
+    QVector<int> coresOfPage(int index) const;
 
+    CPUInfo &cpuInfo;
     QPixmap background;
     SwitchButton *navigation;
-    QVBoxLayout *mainLayout;
+    CoreNavigator *compactNavigation;
+    QScrollArea *pageArea;
     QStackedLayout *pages;
-    QTimer *refreshTimer;
+    MainPage *overview;
+    std::vector<DisplayCorePage *> corePages; // null until first shown
+    Sampler *sampler;
+    int current = 0;
+    bool shownBefore = false;
 };

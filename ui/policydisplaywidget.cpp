@@ -60,7 +60,6 @@ QSize PolicyDisplayWidget::sizeHint() const
 
 void PolicyDisplayWidget::updateInfo()
 {
-    core.update();
     showValues();
 }
 

@@ -19,7 +19,7 @@ public:
 
     QSize sizeHint() const override;
 
-    // Re-reads the core and rewrites the shown values in place.
+    // Rewrites the shown values in place from the core's records; reads nothing.
     virtual void updateInfo();
     // Rewrites the shown values from the core's records as they are, without reading.
     void showValues();

@@ -313,7 +313,7 @@ bool PolicyEditorWidget::applyChanges()
         popMessage(false, tr("%1 succeed, %2 failed. %3").arg(succeeded).arg(failed).arg(errorText(lastError)));
 
     // Every line shows what the kernel kept, the written ones and the refused ones alike.
-    core.update();
+    core.updateSettings();
     onlineSwitch->setChecked(core.isEnabled());
     for (Line &line : lines)
         showKernelValue(line);

@@ -164,7 +164,10 @@ int main(int argc, char **argv)
     auto run = [&](int count) {
         for (const int end = tick + count; tick < end; ++tick) {
             advance(fx, tick);
-            // The window refreshes the page in view; here the overview and each core page in turn.
+            // The window's sampler re-reads the cores and the page in view shows them; here the
+            // overview and each core page in turn.
+            for (CPUCore &core : info.cores)
+                core.update();
             overview.updateInfo();
             pages[static_cast<size_t>(tick) % pages.size()]->updateInfo();
             if (tick % 100 == 0)

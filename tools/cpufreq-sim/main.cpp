@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -28,7 +29,19 @@ struct Context {
     uid_t uid;
     gid_t gid;
     std::time_t started;
+    long readDelayMs = 0; // slept in every read of a current-frequency file
 };
+
+// Kernels 4.13 to 5.18 may sleep in a read of these files until the CPU has taken a new sample.
+bool isCurrentFrequency(const char *path)
+{
+    const std::string_view p(path);
+    for (std::string_view name : {std::string_view("/scaling_cur_freq"), std::string_view("/cpuinfo_cur_freq")}) {
+        if (p.size() >= name.size() && p.substr(p.size() - name.size()) == name)
+            return true;
+    }
+    return false;
+}
 
 // One open file: reads after the first continue in the text that the first one produced, as
 // sysfs does, so a reader taking small pieces sees one consistent value.
@@ -133,6 +146,10 @@ int simRead(const char *path, char *buf, size_t size, off_t offset, fuse_file_in
 {
     OpenFile *file = openFile(fi);
     if (offset == 0 || !file->filled) {
+        if (context().readDelayMs > 0 && isCurrentFrequency(path)) {
+            const timespec delay{context().readDelayMs / 1000, (context().readDelayMs % 1000) * 1'000'000};
+            ::nanosleep(&delay, nullptr);
+        }
         if (const int err = context().machine.read(path, file->text))
             return -err;
         file->filled = true;
@@ -188,6 +205,8 @@ void usage(FILE *out)
                "  --read-error PATH=ERROR\n"
                "                    reads of MOUNTPOINT/PATH fail with ERROR (EIO, EBUSY or ENODEV) after\n"
                "                    the open succeeds; repeatable\n"
+               "  --read-delay-ms N sleep N ms in every read of scaling_cur_freq and\n"
+               "                    cpuinfo_cur_freq, as kernels 4.13 to 5.18 may (default 0)\n"
                "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
                "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
                "  --allow-other     let other users in (always on when run as root); needs\n"
@@ -231,6 +250,7 @@ int main(int argc, char **argv)
     bool foreground = false;
     bool allowOther = ::geteuid() == 0;
     bool debug = false;
+    long readDelayMs = 0;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -283,6 +303,8 @@ int main(int argc, char **argv)
             }
             const std::string file = rule.substr(0, eq);
             config.readErrors.emplace_back(file[0] == '/' ? file : '/' + file, *error);
+        } else if (arg == "--read-delay-ms") {
+            readDelayMs = number(0, 10'000);
         } else if (arg == "-f" || arg == "--foreground") {
             foreground = true;
         } else if (arg == "--pid-file") {
@@ -320,7 +342,7 @@ int main(int argc, char **argv)
     mountpoint = resolved;
     std::free(resolved);
 
-    Context ctx{SimMachine(config), ::getuid(), ::getgid(), std::time(nullptr)};
+    Context ctx{SimMachine(config), ::getuid(), ::getgid(), std::time(nullptr), readDelayMs};
 
     // default_permissions lets the kernel apply the modes, so a 0444 file refuses writes from
     // anyone but root and 0400 hides cpuinfo_cur_freq from other users, as on sysfs.

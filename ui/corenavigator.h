@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+class CPUInfo;
+class QComboBox;
+class QLineEdit;
+class QToolButton;
+class SwitchButton;
+
+// The navigation for machines with more cores than segments fit the window: "All", the previous
+// and next core, a drop-down list of every core with its current frequency, and a field that goes
+// to the core whose number is typed. Page indices are those of the window: 0 is "All", core k is
+// k + 1.
+class CoreNavigator final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CoreNavigator)
+
+public:
+    explicit CoreNavigator(CPUInfo &cpuInfo, QWidget *parent = nullptr);
+
+    // Shows the page as current; announces nothing.
+    void setCurrentPage(int index);
+    int currentPage() const;
+    // Brings the listed cores' frequencies up to date from the inventory; reads nothing.
+    void updateFrequencies(const QVector<int> &cores);
+
+signals:
+    void pageRequested(int index);
+
+private:
+    QString coreText(int core) const;
+    void goToTypedCore();
+
+    CPUInfo &cpuInfo;
+    SwitchButton *all;
+    QToolButton *previous;
+    QToolButton *next;
+    QComboBox *cores;
+    QLineEdit *jump;
+    int current = 0;
+};
