@@ -1,0 +1,252 @@
+#include "processorswitches.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include "settingsfile.h"
+#include "sysfsio.h"
+
+namespace
+{
+
+const QString boostName = QStringLiteral("boost");
+const QString modeName = QStringLiteral("mode");
+const QString noTurboFile = QStringLiteral("intel_pstate/no_turbo");
+const QString biasKey = QStringLiteral("energy_perf_bias");
+
+// Display order, and the files that may stand behind each name.
+const struct {
+    const char *name;
+    const char *files[2];
+} candidates[] = {
+    {"boost", {"cpufreq/boost", "intel_pstate/no_turbo"}},
+    {"mode", {"intel_pstate/status", "amd_pstate/status"}},
+    {"max_perf_pct", {"intel_pstate/max_perf_pct", nullptr}},
+    {"min_perf_pct", {"intel_pstate/min_perf_pct", nullptr}},
+    {"hwp_dynamic_boost", {"intel_pstate/hwp_dynamic_boost", nullptr}},
+    {"prefcore", {"amd_pstate/prefcore", nullptr}},
+};
+
+QString flipped(const QString &bit)
+{
+    if (bit == QLatin1String("0"))
+        return QStringLiteral("1");
+    if (bit == QLatin1String("1"))
+        return QStringLiteral("0");
+    return bit;
+}
+
+} // namespace
+
+ProcessorSwitches::ProcessorSwitches(const QString &cpuDirPath)
+    : dir(QFile::encodeName(cpuDirPath))
+{
+    update();
+}
+
+void ProcessorSwitches::update()
+{
+    values.clear();
+    files.clear();
+    if (dir.isEmpty())
+        return;
+    for (const auto &candidate : candidates) {
+        for (const char *file : candidate.files) {
+            if (!file || !QFileInfo::exists(QFile::decodeName(dir + '/' + file)))
+                continue;
+            const QString name = QLatin1String(candidate.name);
+            const SysfsIO::ReadResult read = SysfsIO::readFile(dir, (QByteArray("/") + file).constData());
+            // The owner's write bit, as sysfs sets it: root may open anything, but not store to it.
+            const bool writable =
+                QFileInfo(QFile::decodeName(dir + '/' + file)).permissions().testFlag(QFileDevice::WriteOwner);
+            Value value{read.text, read.error, writable};
+            if (QLatin1String(file) == noTurboFile && read.error == 0)
+                value.text = flipped(read.text);
+            values.insert(name, value);
+            files.insert(name, QLatin1String(file));
+            break;
+        }
+    }
+}
+
+QStringList ProcessorSwitches::names() const
+{
+    QStringList present;
+    for (const auto &candidate : candidates) {
+        if (values.contains(QLatin1String(candidate.name)))
+            present << QLatin1String(candidate.name);
+    }
+    return present;
+}
+
+bool ProcessorSwitches::has(const QString &name) const
+{
+    return values.contains(name);
+}
+
+ProcessorSwitches::Value ProcessorSwitches::value(const QString &name) const
+{
+    return values.value(name);
+}
+
+QString ProcessorSwitches::modeOwner() const
+{
+    return files.value(modeName).section(QLatin1Char('/'), 0, 0);
+}
+
+QStringList ProcessorSwitches::modes() const
+{
+    const QString owner = modeOwner();
+    if (owner == QLatin1String("intel_pstate"))
+        return {QStringLiteral("active"), QStringLiteral("passive")};
+    if (owner == QLatin1String("amd_pstate"))
+        return {QStringLiteral("active"), QStringLiteral("guided"), QStringLiteral("passive")};
+    return {};
+}
+
+QString ProcessorSwitches::fileOf(const QString &name) const
+{
+    return files.value(name);
+}
+
+int ProcessorSwitches::store(const QString &relativePath, const QString &text) const
+{
+    return SysfsIO::writeValue(dir + '/' + QFile::encodeName(relativePath), text.toLatin1());
+}
+
+std::optional<WriteFailure> ProcessorSwitches::write(const QString &name, const QString &value)
+{
+    const QString file = fileOf(name);
+    if (file.isEmpty())
+        return WriteFailure{-1, name, value, 0, QStringLiteral("this machine has no such switch")};
+    if (!values.value(name).writable && name == QLatin1String("prefcore"))
+        return WriteFailure{-1, name, value, 0, QStringLiteral("the switch is read-only")};
+    if (name == modeName && !modes().contains(value))
+        return WriteFailure{-1, name, value, 0,
+                            QStringLiteral("the driver's modes are %1").arg(modes().join(QStringLiteral(", ")))};
+    if (name == boostName && value != QLatin1String("0") && value != QLatin1String("1"))
+        return WriteFailure{-1, name, value, 0, QStringLiteral("boost is 1 (on) or 0 (off)")};
+
+    const QString text = file == noTurboFile ? flipped(value) : value;
+    const int error = store(file, text);
+    update();
+    if (error == 0)
+        return std::nullopt;
+    QString reason;
+    if (error == EBUSY && name == modeName)
+        reason = QStringLiteral("the driver refuses this mode now");
+    return WriteFailure{-1, file, text, error, reason};
+}
+
+bool ProcessorSwitches::hasBias(int cpu) const
+{
+    return !dir.isEmpty()
+           && QFileInfo::exists(QFile::decodeName(dir) + QStringLiteral("/cpu%1/power/").arg(cpu) + biasKey);
+}
+
+QString ProcessorSwitches::bias(int cpu, int *readError) const
+{
+    const SysfsIO::ReadResult read =
+        SysfsIO::readFile(dir, QStringLiteral("/cpu%1/power/energy_perf_bias").arg(cpu).toLatin1().constData());
+    if (readError)
+        *readError = read.error;
+    return read.text;
+}
+
+std::optional<WriteFailure> ProcessorSwitches::writeBias(int cpu, const QString &value)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok || number < 0 || number > 15)
+        return WriteFailure{cpu, biasKey, value, 0,
+                            QStringLiteral("the bias is a number from 0 (performance) to 15 (power saving)")};
+    if (!hasBias(cpu))
+        return WriteFailure{cpu, biasKey, value, 0,
+                            QStringLiteral("this CPU has no energy-performance bias (it may be offline)")};
+    const int error = store(QStringLiteral("cpu%1/power/").arg(cpu) + biasKey, value);
+    if (error == 0)
+        return std::nullopt;
+    return WriteFailure{cpu, biasKey, value, error, QString()};
+}
+
+QJsonObject ProcessorSwitches::dumpSettings(const std::vector<CPUCore> &cores) const
+{
+    QJsonObject settings;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (it->writable && it->readError == 0 && !it->text.isEmpty())
+            settings.insert(it.key(), it->text);
+    }
+    QJsonObject biases;
+    for (const CPUCore &core : cores) {
+        int error = 0;
+        if (!hasBias(core.core_id()))
+            continue;
+        const QString text = bias(core.core_id(), &error);
+        if (error == 0)
+            biases.insert(QString::number(core.core_id()), text);
+    }
+    if (!biases.isEmpty())
+        settings.insert(biasKey, biases);
+    return settings;
+}
+
+void ProcessorSwitches::loadSettings(const QJsonObject &settings, ApplyReport &report,
+                                     const WriteFailureHandler &onFailure)
+{
+    QStringList order{modeName};
+    for (const QString &name : settings.keys()) {
+        if (name != modeName && name != biasKey)
+            order << name;
+    }
+    for (const QString &name : qAsConst(order)) {
+        if (!settings.contains(name))
+            continue;
+        const QJsonValue value = settings.value(name);
+        if (!value.isString()) {
+            report.fail({-1, name, QString(), 0, QStringLiteral("the saved value is not text")}, onFailure);
+            continue;
+        }
+        if (values.value(name).readError == 0 && values.value(name).text == value.toString())
+            continue;
+        if (const auto failure = write(name, value.toString()))
+            report.fail(*failure, onFailure);
+        else
+            ++report.written;
+    }
+    const QJsonObject biases = settings.value(biasKey).toObject();
+    for (auto it = biases.constBegin(); it != biases.constEnd(); ++it) {
+        bool ok = false;
+        const int cpu = it.key().toInt(&ok);
+        if (!ok)
+            continue;
+        if (const auto failure = writeBias(cpu, it.value().toString()))
+            report.fail(*failure, onFailure);
+        else
+            ++report.written;
+    }
+}
+
+QJsonArray ProcessorSwitches::snapshot(const std::vector<CPUCore> &cores)
+{
+    QJsonArray settings;
+    for (const CPUCore &core : cores)
+        settings.append(core.dumpSettings());
+    return settings;
+}
+
+ApplyReport ProcessorSwitches::reapply(std::vector<CPUCore> &cores, const QJsonArray &snapshot)
+{
+    for (CPUCore &core : cores)
+        core.update();
+    ApplyReport report;
+    SettingsFile::apply(cores, snapshot, report);
+    for (WriteFailure &failure : report.failures) {
+        if (failure.error == 0 && failure.reason == QLatin1String("this CPU has no such attribute"))
+            failure.reason = QStringLiteral("the new mode has no such attribute");
+    }
+    for (CPUCore &core : cores)
+        core.update();
+    return report;
+}
