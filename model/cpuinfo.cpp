@@ -128,7 +128,7 @@ bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorStrin
     for (const QJsonValue &entry : *entries) {
         const QJsonObject object = entry.toObject();
         if (object.contains(SettingsFile::processorKey()) && !object.contains(QStringLiteral("id"))) {
-            processor.loadSettings(object.value(SettingsFile::processorKey()).toObject(), report, onFailure);
+            processor.loadSettings(object.value(SettingsFile::processorKey()).toObject(), cores, report, onFailure);
             for (CPUCore &core : cores)
                 core.update();
         }

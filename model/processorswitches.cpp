@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "settingsfile.h"
@@ -140,35 +141,22 @@ std::optional<WriteFailure> ProcessorSwitches::write(const QString &name, const 
     return WriteFailure{-1, file, text, error, reason};
 }
 
-bool ProcessorSwitches::hasBias(int cpu) const
-{
-    return !dir.isEmpty()
-           && QFileInfo::exists(QFile::decodeName(dir) + QStringLiteral("/cpu%1/power/").arg(cpu) + biasKey);
-}
-
-QString ProcessorSwitches::bias(int cpu, int *readError) const
-{
-    const SysfsIO::ReadResult read =
-        SysfsIO::readFile(dir, QStringLiteral("/cpu%1/power/energy_perf_bias").arg(cpu).toLatin1().constData());
-    if (readError)
-        *readError = read.error;
-    return read.text;
-}
-
-std::optional<WriteFailure> ProcessorSwitches::writeBias(int cpu, const QString &value)
+std::optional<WriteFailure> ProcessorSwitches::writeBias(CPUCore &core, const QString &value)
 {
     bool ok = false;
     const int number = value.toInt(&ok);
     if (!ok || number < 0 || number > 15)
-        return WriteFailure{cpu, biasKey, value, 0,
+        return WriteFailure{core.core_id(), biasKey, value, 0,
                             QStringLiteral("the bias is a number from 0 (performance) to 15 (power saving)")};
-    if (!hasBias(cpu))
-        return WriteFailure{cpu, biasKey, value, 0,
-                            QStringLiteral("this CPU has no energy-performance bias (it may be offline)")};
-    const int error = store(QStringLiteral("cpu%1/power/").arg(cpu) + biasKey, value);
+    const int error = core.storeBias(value);
     if (error == 0)
         return std::nullopt;
-    return WriteFailure{cpu, biasKey, value, error, QString()};
+    QString reason;
+    if (error == ENOENT)
+        reason = core.isEnabled() ? QStringLiteral("this CPU has no energy-performance bias")
+                                  : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an offline CPU")
+                                        .arg(core.core_id());
+    return WriteFailure{core.core_id(), biasKey, value, error, reason};
 }
 
 QJsonObject ProcessorSwitches::dumpSettings(const std::vector<CPUCore> &cores) const
@@ -181,9 +169,7 @@ QJsonObject ProcessorSwitches::dumpSettings(const std::vector<CPUCore> &cores) c
     QJsonObject biases;
     for (const CPUCore &core : cores) {
         int error = 0;
-        if (!hasBias(core.core_id()))
-            continue;
-        const QString text = bias(core.core_id(), &error);
+        const QString text = core.bias(&error);
         if (error == 0)
             biases.insert(QString::number(core.core_id()), text);
     }
@@ -192,7 +178,7 @@ QJsonObject ProcessorSwitches::dumpSettings(const std::vector<CPUCore> &cores) c
     return settings;
 }
 
-void ProcessorSwitches::loadSettings(const QJsonObject &settings, ApplyReport &report,
+void ProcessorSwitches::loadSettings(const QJsonObject &settings, std::vector<CPUCore> &cores, ApplyReport &report,
                                      const WriteFailureHandler &onFailure)
 {
     QStringList order{modeName};
@@ -219,9 +205,17 @@ void ProcessorSwitches::loadSettings(const QJsonObject &settings, ApplyReport &r
     for (auto it = biases.constBegin(); it != biases.constEnd(); ++it) {
         bool ok = false;
         const int cpu = it.key().toInt(&ok);
-        if (!ok)
+        const auto core =
+            std::find_if(cores.begin(), cores.end(), [&](const CPUCore &c) { return c.core_id() == cpu; });
+        if (!ok || core == cores.end()) {
+            report.fail({ok ? cpu : -1, biasKey, it.value().toString(), 0, QStringLiteral("no such CPU here; skipped")},
+                        onFailure);
             continue;
-        if (const auto failure = writeBias(cpu, it.value().toString()))
+        }
+        int readError = 0;
+        if (core->bias(&readError) == it.value().toString() && readError == 0)
+            continue;
+        if (const auto failure = writeBias(*core, it.value().toString()))
             report.fail(*failure, onFailure);
         else
             ++report.written;

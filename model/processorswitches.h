@@ -51,15 +51,14 @@ public:
     // Reads the switches again afterwards.
     std::optional<WriteFailure> write(const QString &name, const QString &value);
 
-    // The energy-performance bias of a CPU (power/energy_perf_bias, 0 to 15), where it has one.
-    bool hasBias(int cpu) const;
-    QString bias(int cpu, int *readError = nullptr) const;
-    std::optional<WriteFailure> writeBias(int cpu, const QString &value);
+    // Writes the energy-performance bias of a CPU (0 to 15), where it has one.
+    static std::optional<WriteFailure> writeBias(CPUCore &core, const QString &value);
 
     // The writable switches and every bias, for the settings file; unreadable ones are left out.
     QJsonObject dumpSettings(const std::vector<CPUCore> &cores) const;
     // Applies such an object: the mode first (it resets every policy), then the rest.
-    void loadSettings(const QJsonObject &settings, ApplyReport &report, const WriteFailureHandler &onFailure = {});
+    void loadSettings(const QJsonObject &settings, std::vector<CPUCore> &cores, ApplyReport &report,
+                      const WriteFailureHandler &onFailure = {});
 
     // The settings of every core, taken before a mode switch.
     static QJsonArray snapshot(const std::vector<CPUCore> &cores);

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "processorpanel.h"
 #include "safetext.h"
 #include "switchbutton.h"
 #include "writefailure.h"
@@ -97,6 +98,13 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->setFont(font);
 
     buildNotice();
+
+    // Below the logo: the processor-wide switches, where the machine has any.
+    processorPanel = new ProcessorPanel(cpuInfo, this);
+    processorPanel->move(30, 262);
+    processorPanel->setFixedSize(250, 118);
+    connect(processorPanel, &ProcessorPanel::reported, this,
+            [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 }
 
 void MainPage::buildNotice()
@@ -172,6 +180,8 @@ QSize MainPage::sizeHint() const
 void MainPage::updateInfo()
 {
     updateOverview();
+    if (processorPanel)
+        processorPanel->updateInfo();
 }
 
 void MainPage::updateOverview()

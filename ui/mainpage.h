@@ -6,6 +6,7 @@
 #include "updateinfointerface.h"
 
 class CPUInfo;
+class ProcessorPanel;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -64,4 +65,5 @@ private:
     QLabel *noticeTitle = nullptr;
     QPlainTextEdit *noticeText = nullptr;
     QString lastDirectory;
+    ProcessorPanel *processorPanel = nullptr;
 };

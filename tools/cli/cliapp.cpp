@@ -341,7 +341,7 @@ int CliApp::setAttribute(const QString &attribute, const QString &value, const Q
         if (!chosen->contains(core.core_id()))
             continue;
         if (attribute == QLatin1String("energy_perf_bias")) {
-            if (const auto failure = cpus.processor.writeBias(core.core_id(), value))
+            if (const auto failure = ProcessorSwitches::writeBias(core, value))
                 result.fail(*failure);
             else
                 ++result.written;
