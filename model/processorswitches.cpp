@@ -212,6 +212,9 @@ void ProcessorSwitches::loadSettings(const QJsonObject &settings, std::vector<CP
                         onFailure);
             continue;
         }
+        // An offline CPU has no bias file; the note on its other settings covers it.
+        if (!core->isEnabled())
+            continue;
         int readError = 0;
         if (core->bias(&readError) == it.value().toString() && readError == 0)
             continue;
