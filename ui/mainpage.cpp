@@ -69,7 +69,7 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     overviewArea->setFrameStyle(0);
     overviewArea->setWidget(overviewLabel);
     overviewArea->move(290, 100);
-    overviewArea->setFixedSize(800, 200);
+    overviewArea->setFixedSize(800, 128);
 
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
@@ -99,10 +99,10 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
 
     buildNotice();
 
-    // Below the logo: the processor-wide switches, where the machine has any.
+    // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
-    processorPanel->move(30, 262);
-    processorPanel->setFixedSize(250, 118);
+    processorPanel->move(290, 236);
+    processorPanel->setFixedSize(800, 80);
     connect(processorPanel, &ProcessorPanel::reported, this,
             [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 }

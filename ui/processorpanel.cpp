@@ -19,11 +19,10 @@ namespace
 
 const QString modeName = QStringLiteral("mode");
 
-// A label that never cuts a word: long texts wrap, and the file behind it is in the tooltip.
+// A short label; the file behind it is in the tooltip.
 QLabel *rowLabel(const QString &text, const QString &file)
 {
     auto *label = new QLabel(text);
-    label->setWordWrap(true);
     label->setToolTip(file);
     return label;
 }
@@ -45,16 +44,11 @@ ProcessorPanel::ProcessorPanel(CPUInfo &cpuInfo, QWidget *parent)
     setStyleSheet(QStringLiteral("QFrame#processorPanel { background: rgba(255, 255, 255, 110); border-radius: 8px; }"
                                  " QLabel { background: transparent; }"));
     grid = new QGridLayout(this);
-    grid->setContentsMargins(10, 6, 10, 6);
-    grid->setVerticalSpacing(3);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
-
-    auto *title = new QLabel(tr("Processor"));
-    QFont font = title->font();
-    font.setBold(true);
-    title->setFont(font);
-    grid->addWidget(title, 0, 0, 1, 2);
+    grid->setContentsMargins(12, 6, 12, 6);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(4);
+    // Packed to the top left, however few switches there are.
+    grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     boost = new QCheckBox(tr("on"));
     connect(boost, &QCheckBox::toggled, this, [this](bool on) {
@@ -80,10 +74,10 @@ ProcessorPanel::ProcessorPanel(CPUInfo &cpuInfo, QWidget *parent)
         return spin;
     };
     maxPerfPct = percent(QStringLiteral("max_perf_pct"));
-    addRow(QStringLiteral("max_perf_pct"), tr("Highest performance"), QStringLiteral("intel_pstate/max_perf_pct"),
+    addRow(QStringLiteral("max_perf_pct"), tr("Max performance"), QStringLiteral("intel_pstate/max_perf_pct"),
            maxPerfPct);
     minPerfPct = percent(QStringLiteral("min_perf_pct"));
-    addRow(QStringLiteral("min_perf_pct"), tr("Lowest performance"), QStringLiteral("intel_pstate/min_perf_pct"),
+    addRow(QStringLiteral("min_perf_pct"), tr("Min performance"), QStringLiteral("intel_pstate/min_perf_pct"),
            minPerfPct);
 
     dynamicBoost = new QCheckBox(tr("on"));
@@ -104,13 +98,42 @@ ProcessorPanel::ProcessorPanel(CPUInfo &cpuInfo, QWidget *parent)
 
 void ProcessorPanel::addRow(const QString &name, const QString &label, const QString &file, QWidget *editor)
 {
-    const int row = grid->rowCount();
     auto *text = rowLabel(label, file);
+    text->setParent(this);
+    editor->setParent(this);
     text->setObjectName(name + QStringLiteral("Label"));
     editor->setObjectName(name);
     editor->setToolTip(file);
-    grid->addWidget(text, row, 0);
-    grid->addWidget(editor, row, 1);
+    editor->setMinimumWidth(90);
+    text->hide();
+    editor->hide();
+    rows.append({name, text, editor});
+}
+
+void ProcessorPanel::arrange(const QStringList &present)
+{
+    if (present == arranged)
+        return;
+    arranged = present;
+    for (const Row &row : qAsConst(rows)) {
+        grid->removeWidget(row.label);
+        grid->removeWidget(row.editor);
+        row.label->hide();
+        row.editor->hide();
+    }
+    int index = 0;
+    for (const Row &row : qAsConst(rows)) {
+        if (!present.contains(row.name))
+            continue;
+        const int line = index / 3;
+        const int column = (index % 3) * 2;
+        grid->addWidget(row.label, line, column);
+        // The preferred cores' ranking is long: it takes the rest of its line.
+        grid->addWidget(row.editor, line, column + 1, 1, row.name == QLatin1String("prefcore") ? 5 - column : 1);
+        row.label->show();
+        row.editor->show();
+        ++index;
+    }
 }
 
 void ProcessorPanel::updateInfo()
@@ -118,15 +141,8 @@ void ProcessorPanel::updateInfo()
     ProcessorSwitches &processor = cpuInfo.processor;
     processor.update();
     showing = true;
-    // Rows of switches the machine lacks now (amd-pstate's boost in active mode) are hidden.
-    for (int row = 1; row < grid->rowCount(); ++row) {
-        QWidget *editor = grid->itemAtPosition(row, 1) ? grid->itemAtPosition(row, 1)->widget() : nullptr;
-        if (!editor)
-            continue;
-        const bool present = processor.has(editor->objectName());
-        editor->setVisible(present);
-        grid->itemAtPosition(row, 0)->widget()->setVisible(present);
-    }
+    // Switches the machine lacks now (amd-pstate's boost in active mode) are left out.
+    arrange(processor.names());
     setVisible(!processor.names().isEmpty());
 
     const auto check = [&processor](QCheckBox *box, const QString &name) {
@@ -177,6 +193,9 @@ void ProcessorPanel::write(const QString &name, const QString &value)
 
 ApplyReport ProcessorPanel::switchMode(const QString &newMode, bool reapply)
 {
+    // What the kernel has now, not what the last refresh saw.
+    for (CPUCore &core : cpuInfo.cores)
+        core.update();
     const QJsonArray before = ProcessorSwitches::snapshot(cpuInfo.cores);
     ApplyReport report;
     if (const auto failure = cpuInfo.processor.write(modeName, newMode)) {
@@ -204,6 +223,8 @@ void ProcessorPanel::askAndSwitchMode(const QString &newMode)
         updateInfo();
         return;
     }
+    for (CPUCore &core : cpuInfo.cores)
+        core.update();
     const QJsonArray before = ProcessorSwitches::snapshot(cpuInfo.cores);
     ApplyReport report = switchMode(newMode, false);
     if (report.ok()

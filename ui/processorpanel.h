@@ -2,6 +2,8 @@
 
 #include <QFrame>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 
 class CPUInfo;
 class QCheckBox;
@@ -35,12 +37,21 @@ signals:
 
 private:
     void addRow(const QString &name, const QString &label, const QString &file, QWidget *editor);
+    // Lays out the switches present, three to a line, without gaps for the missing ones.
+    void arrange(const QStringList &present);
     void write(const QString &name, const QString &value);
     // Asks before the switch and again whether to re-apply the earlier settings.
     void askAndSwitchMode(const QString &mode);
 
     CPUInfo &cpuInfo;
     QGridLayout *grid = nullptr;
+    struct Row {
+        QString name;
+        QLabel *label;
+        QWidget *editor;
+    };
+    QVector<Row> rows;
+    QStringList arranged;
     QCheckBox *boost = nullptr;
     QComboBox *mode = nullptr;
     QSpinBox *maxPerfPct = nullptr;
