@@ -102,7 +102,7 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
     processorPanel->move(290, 236);
-    processorPanel->setFixedSize(800, 80);
+    processorPanel->setFixedWidth(800);
     connect(processorPanel, &ProcessorPanel::reported, this,
             [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 }

@@ -134,6 +134,9 @@ void ProcessorPanel::arrange(const QStringList &present)
         row.editor->show();
         ++index;
     }
+    // As tall as its lines, so that one switch does not sit in an empty box.
+    grid->activate();
+    setFixedHeight(grid->sizeHint().height());
 }
 
 void ProcessorPanel::updateInfo()
