@@ -99,6 +99,7 @@ bool CPUInfo::dump(const QString &path, QString *errorString, QStringList *unrea
         array.append(core.dumpSettings());
         leftOut += core.unreadableSettings();
     }
+    leftOut += processor.unreadableSettings(cores);
     const QJsonObject processorSettings = processor.dumpSettings(cores);
     if (!processorSettings.isEmpty())
         array.append(QJsonObject{{SettingsFile::processorKey(), processorSettings}});

@@ -178,6 +178,26 @@ QJsonObject ProcessorSwitches::dumpSettings(const std::vector<CPUCore> &cores) c
     return settings;
 }
 
+QStringList ProcessorSwitches::unreadableSettings(const std::vector<CPUCore> &cores) const
+{
+    QStringList lines;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (it->writable && it->readError != 0)
+            lines << QStringLiteral("%1: not saved, it could not be read: %2")
+                         .arg(files.value(it.key()), SysfsIO::errorText(it->readError));
+    }
+    for (const CPUCore &core : cores) {
+        int error = 0;
+        core.bias(&error);
+        // No file is no bias, not an unreadable one.
+        if (error != 0 && error != ENOENT)
+            lines << QStringLiteral("cpu%1: %2: not saved, it could not be read: %3")
+                         .arg(core.core_id())
+                         .arg(biasKey, SysfsIO::errorText(error));
+    }
+    return lines;
+}
+
 void ProcessorSwitches::loadSettings(const QJsonObject &settings, std::vector<CPUCore> &cores, ApplyReport &report,
                                      const WriteFailureHandler &onFailure)
 {

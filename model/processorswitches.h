@@ -56,6 +56,8 @@ public:
 
     // The writable switches and every bias, for the settings file; unreadable ones are left out.
     QJsonObject dumpSettings(const std::vector<CPUCore> &cores) const;
+    // One printable line for each switch or bias that dumpSettings leaves out as unreadable.
+    QStringList unreadableSettings(const std::vector<CPUCore> &cores) const;
     // Applies such an object: the mode first (it resets every policy), then the rest.
     void loadSettings(const QJsonObject &settings, std::vector<CPUCore> &cores, ApplyReport &report,
                       const WriteFailureHandler &onFailure = {});
