@@ -111,6 +111,22 @@ int CPUCore::storePolicy(const QString &name, const QVariant &value)
     return SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
 }
 
+QString CPUCore::bias(int *readError) const
+{
+    const SysfsIO::ReadResult read = dirPath.isEmpty() ? SysfsIO::ReadResult{QString(), ENOENT}
+                                                       : SysfsIO::readFile(dirPath, "/power/energy_perf_bias");
+    if (readError)
+        *readError = read.error;
+    return read.text;
+}
+
+int CPUCore::storeBias(const QString &value)
+{
+    if (dirPath.isEmpty())
+        return ENOENT;
+    return SysfsIO::writeValue(dirPath + "/power/energy_perf_bias", value.toLatin1());
+}
+
 bool CPUCore::update()
 {
     if (dirPath.isEmpty())

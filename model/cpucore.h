@@ -52,6 +52,11 @@ public:
     int storeEnabled(bool enable);
     int storePolicy(const QString &name, const QVariant &value);
 
+    // The energy-performance bias (power/energy_perf_bias, 0 to 15) where the CPU has one: its
+    // text, or the errno of the failed read (ENOENT where there is none, as while offline).
+    QString bias(int *readError) const;
+    int storeBias(const QString &value);
+
     // Re-reads the online state and rebuilds every record from the cpufreq directory. Values that
     // could not be read are empty and carry their readError.
     bool update();

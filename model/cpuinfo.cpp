@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "safesave.h"
+#include "settingsfile.h"
 
 namespace
 {
@@ -43,7 +44,8 @@ CPUInfo *CPUInfo::instance()
 }
 
 CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
-    : cpuDir(cpuDirPath)
+    : processor(cpuDirPath)
+    , cpuDir(cpuDirPath)
 {
     // Every cpuN, whatever the number of digits; each number is read from its name once.
     std::vector<std::pair<short, QString>> found;
@@ -97,6 +99,10 @@ bool CPUInfo::dump(const QString &path, QString *errorString, QStringList *unrea
         array.append(core.dumpSettings());
         leftOut += core.unreadableSettings();
     }
+    leftOut += processor.unreadableSettings(cores);
+    const QJsonObject processorSettings = processor.dumpSettings(cores);
+    if (!processorSettings.isEmpty())
+        array.append(QJsonObject{{SettingsFile::processorKey(), processorSettings}});
     if (unreadable)
         *unreadable = leftOut;
     return SafeSave::writeFile(path, QJsonDocument(array).toJson(QJsonDocument::Indented), errorString);
@@ -105,10 +111,29 @@ bool CPUInfo::dump(const QString &path, QString *errorString, QStringList *unrea
 bool CPUInfo::load(const QString &path, QString *errorString, const WriteFailureHandler &onFailure)
 {
     ApplyReport report;
-    return SettingsFile::load(cores, path, report, errorString, onFailure);
+    return load(path, report, errorString, onFailure);
 }
 
 bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorString)
 {
-    return SettingsFile::load(cores, path, report, errorString);
+    return load(path, report, errorString, {});
+}
+
+bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorString, const WriteFailureHandler &onFailure)
+{
+    const std::optional<QJsonArray> entries = SettingsFile::read(path, errorString);
+    if (!entries)
+        return false;
+    // The processor-wide settings first: a mode switch resets every policy, and the cores' own
+    // settings are to come after it.
+    for (const QJsonValue &entry : *entries) {
+        const QJsonObject object = entry.toObject();
+        if (object.contains(SettingsFile::processorKey()) && !object.contains(QStringLiteral("id"))) {
+            processor.loadSettings(object.value(SettingsFile::processorKey()).toObject(), cores, report, onFailure);
+            for (CPUCore &core : cores)
+                core.update();
+        }
+    }
+    SettingsFile::apply(cores, *entries, report, onFailure);
+    return true;
 }

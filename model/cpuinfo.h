@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cpucore.h"
+#include "processorswitches.h"
 
 // The machine's logical CPUs, listed once, and the processor's model name.
 class CPUInfo
@@ -38,8 +39,11 @@ public:
     bool load(const QString &path, QString *errorString = nullptr, const WriteFailureHandler &onFailure = {});
     // The same, collecting every failed write, every skipped setting and notes in the report.
     bool load(const QString &path, ApplyReport &report, QString *errorString = nullptr);
+    bool load(const QString &path, ApplyReport &report, QString *errorString, const WriteFailureHandler &onFailure);
 
     QString modelName;
+    // The processor-wide switches and biases; saved and loaded with the cores.
+    ProcessorSwitches processor;
     // Filled once and never resized: pages keep references to its elements.
     std::vector<CPUCore> cores;
     QDir cpuDir;

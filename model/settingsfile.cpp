@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 
+#include "refusal.h"
+
 namespace
 {
 
@@ -113,9 +115,9 @@ void writeValues(CPUCore &core, const QJsonObject &values, ApplyReport &report, 
         }
         if (current->readError == 0 && current->value == text)
             continue;
-        if (const int error = core.storePolicy(name, text))
-            report.fail({id, name, text, error, QString()}, onFailure);
-        else
+        if (const int error = core.storePolicy(name, text)) {
+            report.fail(Refusal::failure(core, name, text, error), onFailure);
+        } else
             ++report.written;
     }
 }
@@ -174,6 +176,10 @@ void SettingsFile::apply(std::vector<CPUCore> &cores, const QJsonArray &entries,
         const QJsonValue entry = entries.at(index);
         const QJsonObject settings = entry.toObject();
         const std::optional<int> id = entryId(settings.value(QStringLiteral("id")));
+        // The processor-wide settings: an element without an "id", which loaders that do not know
+        // it skip; CPUInfo::load applies it before the cores.
+        if (!id && settings.contains(processorKey()) && !settings.contains(QStringLiteral("id")))
+            continue;
         if (!id) {
             const QString what =
                 entry.isObject()

@@ -11,9 +11,17 @@
 #include "writefailure.h"
 
 // Reading a settings file and applying it to the cores. The file is a JSON array with one object
-// per core: {"id": number, "isEnabled": bool, "policies": {attribute: text}}.
+// per core: {"id": number, "isEnabled": bool, "policies": {attribute: text}}, and possibly one
+// element of processor-wide settings (see processorKey()).
 namespace SettingsFile
 {
+// The key of the file's one element of processor-wide settings, {"processor": {...}}; it has no
+// "id", so loaders that know only core entries skip it.
+inline QString processorKey()
+{
+    return QStringLiteral("processor");
+}
+
 // The file's array; nothing, with a reason for the user in errorString, when the file cannot be
 // read or is not a settings file.
 std::optional<QJsonArray> read(const QString &path, QString *errorString = nullptr);

@@ -8,6 +8,7 @@
 #include "cpuinfo.h"
 #include "mountedsim.h"
 #include "mountnamespace.h"
+#include "settingsfile.h"
 #include "sysfsfixture.h"
 
 // The command-line companion: its commands over fake sysfs trees, and the built program itself.
@@ -28,6 +29,9 @@ private slots:
     void skippedSettingsAreNamed();
     void profilesHoldOnSimulatedMachines_data();
     void profilesHoldOnSimulatedMachines();
+    void processorWideOnSimulatedMachines_data();
+    void processorWideOnSimulatedMachines();
+    void settingsFilesOldAndNew();
     void offlineCoreFileAtBootAndResume();
     void rejectedUsage_data();
     void rejectedUsage();
@@ -490,6 +494,164 @@ void TestCli::profilesHoldOnSimulatedMachines()
         QCOMPARE(readFile(sim.cpu() + "/cpu3/online"), QByteArray("1\n"));
         QCOMPARE(readFile(sim.policy(3, "scaling_max_freq")), readFile(sim.policy(1, "scaling_max_freq")));
     }
+}
+
+void TestCli::processorWideOnSimulatedMachines_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("acpi-cpufreq") << "acpi-cpufreq";
+    QTest::newRow("intel_pstate") << "intel_pstate";
+    QTest::newRow("amd-pstate-epp") << "amd-pstate-epp";
+}
+
+// Boost, the driver's mode with the settings re-applied, EPP from the driver's list and EPB, each
+// checked in the simulator's files; and the preference refused under the performance governor,
+// explained in plain words.
+void TestCli::processorWideOnSimulatedMachines()
+{
+    QFETCH(QString, driver);
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {"--driver", driver, "--cpus", "4"});
+    START_SIM(sim);
+    const bool intel = driver == "intel_pstate";
+    const bool amd = driver == "amd-pstate-epp";
+    const auto run = [&sim](const QStringList &arguments, QString *err = nullptr) {
+        Cli cli(sim.cpu(), sim.cpuInfo());
+        const int status = cli.run(arguments);
+        if (err)
+            *err = cli.errText;
+        return status;
+    };
+
+    // Turbo off lowers the limits to the non-turbo maximum; on gives back the user's limit.
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_max_freq"), intel ? "3800000" : "4500000"));
+    const QByteArray userMax = readFile(sim.policy(1, "scaling_max_freq"));
+    const QByteArray turboMax = readFile(sim.policy(1, "cpuinfo_max_freq"));
+    if (amd) {
+        QString err;
+        QCOMPARE(run({"boost", "off"}, &err), 1); // amd-pstate-epp has no boost file in active mode
+        QVERIFY2(err.contains("no boost switch"), qPrintable(err));
+    } else {
+        QCOMPARE(run({"boost", "off"}), 0);
+        QCOMPARE(readFile(sim.cpu() + (intel ? "/intel_pstate/no_turbo" : "/cpufreq/boost")),
+                 QByteArray(intel ? "1\n" : "0\n"));
+        const QByteArray lowered = readFile(sim.policy(1, "cpuinfo_max_freq"));
+        QVERIFY(lowered.toInt() < turboMax.toInt());
+        QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), lowered);
+        QCOMPARE(run({"boost", "on"}), 0);
+        QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), userMax);
+    }
+
+    // EPB on the CPUs of a list, where the processor has it.
+    QCOMPARE(run({"set", "--cpu", "1-2", "energy_perf_bias", "12"}), amd ? 1 : 0);
+    if (!amd) {
+        QCOMPARE(readFile(sim.cpu() + "/cpu2/power/energy_perf_bias"), QByteArray("12\n"));
+        QCOMPARE(readFile(sim.cpu() + "/cpu3/power/energy_perf_bias"), QByteArray("6\n"));
+    }
+    if (!intel && !amd) {
+        QCOMPARE(run({"mode", "passive"}), 1); // acpi-cpufreq has no modes
+        return;
+    }
+
+    // A preference from the driver's own list, then one refused under the performance governor.
+    const QStringList offered = QString::fromLatin1(readFile(sim.policy(0, "energy_performance_available_preferences")))
+                                    .split(' ', Qt::SkipEmptyParts);
+    QVERIFY(offered.contains("balance_power"));
+    QCOMPARE(run({"set", "energy_performance_preference", "balance_power", "--cpu", "0,2"}), 0);
+    QCOMPARE(readFile(sim.policy(2, "energy_performance_preference")), QByteArray("balance_power\n"));
+    QCOMPARE(readFile(sim.policy(1, "energy_performance_preference")), QByteArray("balance_performance\n"));
+    QCOMPARE(run({"set", "scaling_governor", "performance", "--cpu=3"}), 0);
+    QString err;
+    QCOMPARE(run({"set", "energy_performance_preference", "power", "--cpu", "3"}, &err), 1);
+    QCOMPARE(err, QString("freqdeck-cli: cpu3: energy_performance_preference: writing \"power\" failed: Device or "
+                          "resource busy (the performance governor holds the energy preference at \"performance\"; "
+                          "choose another governor first)\n"));
+
+    // The mode switch resets every policy; --reapply gives back what the new mode takes and names
+    // the preferences, which passive mode lacks.
+    QCOMPARE(run({"mode", "--reapply", "passive"}, &err), 1);
+    QCOMPARE(readFile(sim.cpu() + (intel ? "/intel_pstate/status" : "/amd_pstate/status")), QByteArray("passive\n"));
+    QCOMPARE(readFile(sim.policy(0, "scaling_driver")), QByteArray(intel ? "intel_cpufreq\n" : "amd-pstate\n"));
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), userMax);
+    QCOMPARE(readFile(sim.policy(3, "scaling_governor")), QByteArray("performance\n"));
+    QCOMPARE(readFile(sim.policy(2, "scaling_governor")), QByteArray("powersave\n"));
+    QVERIFY(!QFile::exists(sim.policy(2, "energy_performance_preference")));
+    QCOMPARE(lines(err).size(), 4);
+    QVERIFY2(lines(err).filter("the new mode has no such attribute").size() == 4, qPrintable(err));
+    if (amd) // amd-pstate has the boost file outside active mode
+        QCOMPARE(readFile(sim.cpu() + "/cpufreq/boost"), QByteArray("1\n"));
+    QCOMPARE(run({"mode", "active"}), 0);
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), turboMax);
+    QCOMPARE(readFile(sim.policy(2, "energy_performance_preference")), QByteArray("balance_performance\n"));
+    QCOMPARE(run({"mode", intel ? "guided" : "active"}, &err), intel ? 1 : 0);
+}
+
+// A file saved now keeps its processor-wide settings in an element without an "id", which the
+// loader's per-core path (all that older versions have) passes over; a file from before loads.
+void TestCli::settingsFilesOldAndNew()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {"--driver", "intel_pstate", "--cpus", "2"});
+    START_SIM(sim);
+    QTemporaryDir dir;
+    QVERIFY(writeSysfs(sim.cpu() + "/intel_pstate/status", "passive"));
+    QVERIFY(writeSysfs(sim.cpu() + "/intel_pstate/no_turbo", "1"));
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu1/power/energy_perf_bias", "9"));
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_governor"), "ondemand"));
+    const QString saved = dir.filePath("new.json");
+    {
+        Cli cli(sim.cpu(), sim.cpuInfo());
+        QCOMPARE(cli.run({"save", saved}), 0);
+    }
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray entries = QJsonDocument::fromJson(file.readAll()).array();
+    QCOMPARE(entries.size(), 3);
+    const QJsonObject processor = entries.last().toObject();
+    QCOMPARE(processor.keys(), QStringList{"processor"});
+    QCOMPARE(processor.value("processor").toObject().value("mode").toString(), QString("passive"));
+
+    // The per-core path over every element, as a loader without the processor element applies it.
+    {
+        CPUInfo info(sim.cpu(), sim.cpuInfo());
+        ApplyReport report;
+        for (CPUCore &core : info.cores)
+            SettingsFile::applyToCore(core, processor, report);
+        QVERIFY(report.ok());
+        QCOMPARE(report.written, 0);
+    }
+
+    // Back to the defaults, then the new file restores the mode before the cores' settings.
+    QVERIFY(writeSysfs(sim.cpu() + "/intel_pstate/status", "active"));
+    QVERIFY(writeSysfs(sim.cpu() + "/intel_pstate/no_turbo", "0"));
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu1/power/energy_perf_bias", "6"));
+    {
+        Cli cli(sim.cpu(), sim.cpuInfo());
+        QCOMPARE(cli.run({"load", saved}), 0);
+        QCOMPARE(cli.errText, QString());
+    }
+    QCOMPARE(readFile(sim.cpu() + "/intel_pstate/status"), QByteArray("passive\n"));
+    QCOMPARE(readFile(sim.cpu() + "/intel_pstate/no_turbo"), QByteArray("1\n"));
+    QCOMPARE(readFile(sim.cpu() + "/cpu1/power/energy_perf_bias"), QByteArray("9\n"));
+    QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("ondemand\n"));
+
+    // A file from before: core entries only. It loads and leaves the processor-wide switches be.
+    const QString old = dir.filePath("old.json");
+    SysfsFixture::writePlainFile(
+        old,
+        R"([{"id": 1, "isEnabled": true, "policies": {"scaling_governor": "schedutil", "scaling_max_freq": "2000000"}}])");
+    {
+        Cli cli(sim.cpu(), sim.cpuInfo());
+        QCOMPARE(cli.run({"load", old}), 0);
+        QCOMPARE(cli.errText, QString());
+    }
+    QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("schedutil\n"));
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), QByteArray("2000000\n"));
+    QCOMPARE(readFile(sim.cpu() + "/intel_pstate/status"), QByteArray("passive\n"));
 }
 
 void TestCli::offlineCoreFileAtBootAndResume()

@@ -294,9 +294,9 @@ void TestCorePage::editorLines()
     QCOMPARE(editor.findChild<QSlider *>("scaling_min_freq")->value(), 800);
     QCOMPARE(editor.findChildren<QSpinBox *>().size(), 2);
 
-    auto *epp = editor.findChild<QLineEdit *>("energy_performance_preference");
+    auto *epp = editor.findChild<QComboBox *>("energy_performance_preference");
     QVERIFY(epp);
-    QCOMPARE(epp->text(), QString("balance_performance"));
+    QCOMPARE(epp->currentText(), QString("balance_performance"));
 
     // Only the four writable attributes have editors.
     QStringList named;
@@ -405,7 +405,7 @@ void TestCorePage::applyWritesChanges()
     PolicyEditorWidget editor(core);
     editor.findChild<QComboBox *>("scaling_governor")->setCurrentText("powersave");
     editor.findChild<QSlider *>("scaling_max_freq")->setValue(2000);
-    editor.findChild<QLineEdit *>("energy_performance_preference")->setText("power");
+    editor.findChild<QComboBox *>("energy_performance_preference")->setCurrentText("power");
     clickApply(editor);
     QCOMPARE(messageText(editor), QString("3 succeed, 0 failed."));
     QCOMPARE(fx.readAttribute(0, "scaling_governor"), QByteArray("powersave"));
@@ -433,7 +433,7 @@ void TestCorePage::applyReportsRefusedWrites()
     PolicyEditorWidget editor(core);
     fx.replaceWithSymlink(0, "energy_performance_preference", "/dev/full");
     fx.replaceWithSymlink(0, "scaling_max_freq", "/dev/full");
-    editor.findChild<QLineEdit *>("energy_performance_preference")->setText("power");
+    editor.findChild<QComboBox *>("energy_performance_preference")->setCurrentText("power");
     editor.findChild<QComboBox *>("scaling_governor")->setCurrentText("performance");
     editor.findChild<QSlider *>("scaling_max_freq")->setValue(3000);
     // The successful governor write comes after the first failure; the message must still name
@@ -640,10 +640,10 @@ void TestCorePage::governorAndPreferenceInOneApply()
     QVERIFY(page);
     auto *editor = page->findChild<PolicyEditorWidget *>();
     auto *governor = editor->findChild<QComboBox *>("scaling_governor");
-    auto *preference = editor->findChild<QLineEdit *>("energy_performance_preference");
+    auto *preference = editor->findChild<QComboBox *>("energy_performance_preference");
     QVERIFY(governor && preference);
     QTRY_COMPARE(governor->currentText(), QString("performance"));
-    QTRY_COMPARE(preference->text(), QString("performance"));
+    QTRY_COMPARE(preference->currentText(), QString("performance"));
 
     governor->setCurrentText("powersave");
     typeInto(preference, "power");
@@ -651,7 +651,7 @@ void TestCorePage::governorAndPreferenceInOneApply()
     QCOMPARE(messageText(*editor), QString("2 succeed, 0 failed."));
     QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("powersave\n"));
     QCOMPARE(readFile(sim.policy(1, "energy_performance_preference")), QByteArray("power\n"));
-    QCOMPARE(preference->text(), QString("power"));
+    QCOMPARE(preference->currentText(), QString("power"));
 }
 
 QTEST_MAIN(TestCorePage)

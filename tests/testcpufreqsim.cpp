@@ -108,6 +108,7 @@ private slots:
     void energyPreference();
     void performancePinsEnergyPreference_data();
     void performancePinsEnergyPreference();
+    void intelPercentBoundsAndModes();
 
     void onlineSwitch_data();
     void onlineSwitch();
@@ -156,6 +157,7 @@ void TestCpufreqSim::attributeSets_data()
     amd.insert({{"amd_pstate_highest_perf", 0444},
                 {"amd_pstate_lowest_nonlinear_freq", 0444},
                 {"amd_pstate_max_freq", 0444},
+                {"amd_pstate_prefcore_ranking", 0444},
                 {"energy_performance_available_preferences", 0444},
                 {"energy_performance_preference", 0644}});
     QTest::newRow("acpi-cpufreq") << Driver::AcpiCpufreq << acpi;
@@ -224,7 +226,8 @@ void TestCpufreqSim::treeLayout()
     QVERIFY(!rig.m.list("/cpu/cpuidle").empty());
 
     // cpu0 is the boot CPU: no online switch. The others have one, and all link to their policy.
-    QCOMPARE(rig.m.list("/cpu/cpu0"), std::vector<std::string>{"cpufreq"});
+    // power/ holds the energy-performance bias of Intel processors.
+    QCOMPARE(rig.m.list("/cpu/cpu0"), (std::vector<std::string>{"cpufreq", "power"}));
     for (int cpu = 0; cpu < 8; ++cpu) {
         const std::string dir = "/cpu/cpu" + std::to_string(cpu);
         const std::optional<SimMachine::Node> link = rig.m.node(dir + "/cpufreq");
@@ -778,3 +781,39 @@ void TestCpufreqSim::cpuinfo()
 
 QTEST_GUILESS_MAIN(TestCpufreqSim)
 #include "testcpufreqsim.moc"
+
+// intel_pstate's own rules: the percent bounds narrow the limits in force without touching the
+// requests, turbo off lowers the maximum and on restores it, "off" is refused while HWP is on,
+// and a mode switch rebuilds the policies with the passive attribute set and defaults.
+void TestCpufreqSim::intelPercentBoundsAndModes()
+{
+    Rig rig(Driver::IntelPstate, 2);
+    QCOMPARE(rig.read("/cpu/intel_pstate/min_perf_pct"), QStringLiteral("20"));
+    QCOMPARE(rig.store("/cpu/intel_pstate/max_perf_pct", "50"), 0);
+    QCOMPARE(rig.freq(0, "scaling_max_freq"), 2000000u);
+    QCOMPARE(rig.store("/cpu/intel_pstate/min_perf_pct", "90"), 0); // clamped to max_perf_pct
+    QCOMPARE(rig.read("/cpu/intel_pstate/min_perf_pct"), QStringLiteral("50"));
+    QCOMPARE(rig.freq(0, "scaling_min_freq"), 2000000u);
+    QCOMPARE(rig.store("/cpu/intel_pstate/min_perf_pct", "0"), 0);
+    QCOMPARE(rig.store("/cpu/intel_pstate/max_perf_pct", "100"), 0);
+    QCOMPARE(rig.freq(0, "scaling_max_freq"), 4000000u);
+
+    QCOMPARE(rig.set(1, "scaling_max_freq", "3800000"), 0);
+    QCOMPARE(rig.store("/cpu/intel_pstate/no_turbo", "1"), 0);
+    QCOMPARE(rig.freq(1, "cpuinfo_max_freq"), 3400000u);
+    QCOMPARE(rig.freq(1, "scaling_max_freq"), 3400000u);
+    QCOMPARE(rig.store("/cpu/intel_pstate/no_turbo", "0"), 0);
+    QCOMPARE(rig.freq(1, "scaling_max_freq"), 3800000u);
+
+    QCOMPARE(rig.store("/cpu/intel_pstate/status", "off"), EBUSY);
+    QCOMPARE(rig.store("/cpu/intel_pstate/status", "guided"), EINVAL);
+    QCOMPARE(rig.store("/cpu/intel_pstate/status", "passive\n"), 0);
+    QCOMPARE(rig.attr(1, "scaling_driver"), QStringLiteral("intel_cpufreq"));
+    QCOMPARE(rig.attr(1, "scaling_governor"), QStringLiteral("schedutil"));
+    QCOMPARE(rig.freq(1, "scaling_max_freq"), 4000000u); // the request went with the old policy
+    QVERIFY(!rig.m.node(Rig::policyPath(1, "energy_performance_preference")));
+    QVERIFY(!rig.m.node("/cpu/intel_pstate/hwp_dynamic_boost"));
+    QCOMPARE(rig.store("/cpu/cpu1/power/energy_perf_bias", "16"), EINVAL);
+    QCOMPARE(rig.store("/cpu/cpu1/power/energy_perf_bias", "balance-power"), 0);
+    QCOMPARE(rig.read("/cpu/cpu1/power/energy_perf_bias"), QStringLiteral("8"));
+}

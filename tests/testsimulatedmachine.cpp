@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
 #include "sampler.h"
+#include "processorpanel.h"
 #include "switchbutton.h"
 
 // The window on a simulated machine, used as a person would: clicks on the profile selector, the
@@ -41,6 +43,8 @@ private slots:
     void coreOffAndOnFromItsPage();
     void refusedPreferenceIsReported_data();
     void refusedPreferenceIsReported();
+    void processorPanel_data();
+    void processorPanel();
     void savedSettingsComeBack();
     void lastOfManyCores();
 };
@@ -76,6 +80,12 @@ QByteArray readFile(const QString &path, int *error = nullptr)
     if (error)
         *error = err;
     return text;
+}
+
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(text) == text.size();
 }
 
 // The settings of every simulated CPU as the kernel's files give them.
@@ -356,45 +366,121 @@ void TestSimulatedMachine::refusedPreferenceIsReported()
     QFETCH(QString, driver);
     MountedSim sim(simulator, {QStringLiteral("--driver"), driver});
     START_SIM(sim);
+    // The core runs the performance governor, which holds its preference at "performance".
+    QVERIFY(writeFile(sim.policy(2, "scaling_governor"), "performance"));
     CPUInfo info(sim.cpu(), sim.cpuInfo());
     MainWindow window(info);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString eppPath = sim.policy(2, "energy_performance_preference");
-    const QByteArray eppBefore = readFile(eppPath);
-    QVERIFY(!eppBefore.isEmpty());
-    QVERIFY(!readFile(sim.policy(2, "energy_performance_available_preferences")).contains("turbo"));
+    QCOMPARE(readFile(eppPath), QByteArray("performance\n"));
 
     DisplayCorePage *page = openCorePage(window, 2);
     QVERIFY(page);
     auto *editor = page->findChild<PolicyEditorWidget *>();
-    auto *epp = editor->findChild<QLineEdit *>(QStringLiteral("energy_performance_preference"));
+    auto *epp = editor->findChild<QComboBox *>(QStringLiteral("energy_performance_preference"));
+    auto *governor = editor->findChild<QComboBox *>(QStringLiteral("scaling_governor"));
     auto *maxSlider = editor->findChild<QSlider *>(QStringLiteral("scaling_max_freq"));
-    QVERIFY(epp && maxSlider);
+    QVERIFY(epp && governor && maxSlider);
     QSpinBox *maxSpin = spinBoxBeside(editor, maxSlider);
     QVERIFY(maxSpin);
+    // The drop-down offers the driver's list.
+    QCOMPARE(epp->count(), 5);
+    QCOMPARE(epp->currentText(), QString("performance"));
 
-    // A preference the driver does not offer, and a limit it takes.
-    typeInto(epp, QStringLiteral("turbo"));
+    // A preference from the list under the performance governor, and a limit the driver takes.
+    epp->setCurrentIndex(epp->findText(QStringLiteral("power")));
     typeInto(maxSpin, QStringLiteral("3000"));
-    QCOMPARE(maxSlider->value(), 3000);
     QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
-    QCOMPARE(messageLabel(editor)->text(), QString("1 succeed, 1 failed. Invalid argument"));
+    QCOMPARE(messageLabel(editor)->text(),
+             QString("1 succeed, 1 failed. Device or resource busy (the performance governor holds the energy "
+                     "preference at \"performance\"; choose another governor first)"));
     QCOMPARE(messageLabel(editor)->styleSheet(), QString("color: #CC0000"));
-    QCOMPARE(readFile(eppPath), eppBefore);
+    QCOMPARE(readFile(eppPath), QByteArray("performance\n"));
     QCOMPARE(readFile(sim.policy(2, "scaling_max_freq")), QByteArray("3000000\n"));
-    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), readFile(sim.policy(1, "cpuinfo_max_freq")));
-    // Once the list has been refreshed, it shows the limit taken and the preference unchanged.
     QTRY_COMPARE(shownValue(page, "scaling_max_freq"), QString("3000 MHz"));
-    QCOMPARE(shownValue(page, "energy_performance_preference"), QString::fromLatin1(eppBefore.trimmed()));
+    QCOMPARE(epp->currentText(), QString("performance"));
 
-    // One it offers is taken; the limit, already in force, is not written again.
-    typeInto(epp, QStringLiteral("power"));
+    // With another governor in the same Apply, the preference is taken.
+    governor->setCurrentText(QStringLiteral("powersave"));
+    epp->setCurrentIndex(epp->findText(QStringLiteral("power")));
     QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
-    QCOMPARE(messageLabel(editor)->text(), QString("1 succeed, 0 failed."));
-    QCOMPARE(messageLabel(editor)->styleSheet(), QString("color: #228B22"));
+    QCOMPARE(messageLabel(editor)->text(), QString("2 succeed, 0 failed."));
     QCOMPARE(readFile(eppPath), QByteArray("power\n"));
     QTRY_COMPARE(shownValue(page, "energy_performance_preference"), QString("power"));
+}
+
+void TestSimulatedMachine::processorPanel_data()
+{
+    QTest::addColumn<QString>("driver");
+    QTest::newRow("acpi-cpufreq") << "acpi-cpufreq";
+    QTest::newRow("intel_pstate") << "intel_pstate";
+    QTest::newRow("amd-pstate-epp") << "amd-pstate-epp";
+}
+
+// The panel shows what the flavour has and switches it; the core page edits the bias. Where
+// FREQDECK_SHOTS names a directory, the overview is saved there as processor-DRIVER.png.
+void TestSimulatedMachine::processorPanel()
+{
+    QFETCH(QString, driver);
+    MountedSim sim(simulator, {QStringLiteral("--driver"), driver, QStringLiteral("--cpus"), QStringLiteral("4")});
+    START_SIM(sim);
+    const bool intel = driver == QLatin1String("intel_pstate");
+    const bool amd = driver == QLatin1String("amd-pstate-epp");
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.resize(1366, 768);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *panel = window.findChild<ProcessorPanel *>();
+    QVERIFY(panel && panel->isVisible());
+    auto *boost = panel->findChild<QCheckBox *>(QStringLiteral("boost"));
+    auto *mode = panel->findChild<QComboBox *>(QStringLiteral("mode"));
+    QVERIFY(boost && mode);
+    QCOMPARE(boost->isVisible(), !amd); // amd-pstate-epp has no boost file in active mode
+    QCOMPARE(mode->isVisible(), intel || amd);
+    QCOMPARE(panel->findChild<QSpinBox *>(QStringLiteral("max_perf_pct"))->isVisible(), intel);
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("prefcore"))->isVisible(), amd);
+    if (amd)
+        QVERIFY(panel->findChild<QLabel *>(QStringLiteral("prefcore"))->text().contains(QLatin1String("1:231")));
+
+    const QString shots = qEnvironmentVariable("FREQDECK_SHOTS");
+    if (!shots.isEmpty())
+        QVERIFY(window.grab().save(QDir(shots).filePath(QStringLiteral("processor-%1.png").arg(driver))));
+
+    if (!amd) {
+        const QString file = sim.cpu() + (intel ? "/intel_pstate/no_turbo" : "/cpufreq/boost");
+        QVERIFY(boost->isChecked());
+        boost->setFocus();
+        QTest::keyClick(boost, Qt::Key_Space);
+        QCOMPARE(readFile(file), QByteArray(intel ? "1\n" : "0\n"));
+        QVERIFY(!boost->isChecked());
+        QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), readFile(sim.policy(1, "cpuinfo_max_freq")));
+        QCOMPARE(readFile(sim.policy(1, "cpuinfo_max_freq")), QByteArray(intel ? "3400000\n" : "3200000\n"));
+    }
+    if (intel || amd) {
+        QVERIFY(writeFile(sim.policy(1, "scaling_max_freq"), "3000000"));
+        const ApplyReport report = panel->switchMode(QStringLiteral("passive"), true);
+        QCOMPARE(readFile(sim.cpu() + (intel ? "/intel_pstate/status" : "/amd_pstate/status")),
+                 QByteArray("passive\n"));
+        QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), QByteArray("3000000\n"));
+        QCOMPARE(report.failures.size(), 4); // the preferences, which passive mode lacks
+        QCOMPARE(mode->currentText(), QString("passive"));
+        QCOMPARE(boost->isVisible(), true); // amd-pstate too has the boost file now
+    }
+
+    DisplayCorePage *page = openCorePage(window, 3);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *bias = editor->findChild<QSpinBox *>(QStringLiteral("energy_perf_bias"));
+    QCOMPARE(bias != nullptr, !amd);
+    if (bias) {
+        QCOMPARE(bias->value(), 6);
+        typeInto(bias, QStringLiteral("11"));
+        QTest::mouseClick(button(editor, QStringLiteral("Apply")), Qt::LeftButton);
+        QCOMPARE(messageLabel(editor)->text(), QString("1 succeed, 0 failed."));
+        QCOMPARE(readFile(sim.cpu() + "/cpu3/power/energy_perf_bias"), QByteArray("11\n"));
+    }
 }
 
 void TestSimulatedMachine::savedSettingsComeBack()
@@ -436,7 +522,9 @@ void TestSimulatedMachine::savedSettingsComeBack()
     QFile file(files.filePath(QStringLiteral("mine.json")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonArray cores = QJsonDocument::fromJson(file.readAll()).array();
-    QCOMPARE(cores.size(), cpus);
+    // One entry per core, and the processor-wide settings after them.
+    QCOMPARE(cores.size(), cpus + 1);
+    QVERIFY(cores.last().toObject().contains("processor"));
     const QJsonObject core2 = cores[2].toObject().value("policies").toObject();
     QCOMPARE(core2.value("scaling_governor").toString(), QString("ondemand"));
     QCOMPARE(core2.value("scaling_max_freq").toString(), QString("2000000"));

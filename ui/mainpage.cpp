@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "processorpanel.h"
 #include "safetext.h"
 #include "switchbutton.h"
 #include "writefailure.h"
@@ -68,7 +69,7 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     overviewArea->setFrameStyle(0);
     overviewArea->setWidget(overviewLabel);
     overviewArea->move(290, 100);
-    overviewArea->setFixedSize(800, 200);
+    overviewArea->setFixedSize(800, 128);
 
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
@@ -97,6 +98,13 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->setFont(font);
 
     buildNotice();
+
+    // Under the list of cores: the processor-wide switches, where the machine has any.
+    processorPanel = new ProcessorPanel(cpuInfo, this);
+    processorPanel->move(290, 236);
+    processorPanel->setFixedWidth(800);
+    connect(processorPanel, &ProcessorPanel::reported, this,
+            [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 }
 
 void MainPage::buildNotice()
@@ -172,6 +180,8 @@ QSize MainPage::sizeHint() const
 void MainPage::updateInfo()
 {
     updateOverview();
+    if (processorPanel)
+        processorPanel->updateInfo();
 }
 
 void MainPage::updateOverview()

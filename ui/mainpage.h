@@ -6,6 +6,7 @@
 #include "updateinfointerface.h"
 
 class CPUInfo;
+class ProcessorPanel;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -66,4 +67,5 @@ private:
     QLabel *noticeTitle = nullptr;
     QPlainTextEdit *noticeText = nullptr;
     QString lastDirectory;
+    ProcessorPanel *processorPanel = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyleOption>
@@ -18,9 +19,17 @@
 
 #include "cpucore.h"
 #include "imageswitch.h"
+#include "processorswitches.h"
+#include "refusal.h"
+#include "sysfsio.h"
 
 namespace
 {
+
+const QString preferenceName = QStringLiteral("energy_performance_preference");
+const QString biasName = QStringLiteral("energy_perf_bias");
+// The longest label before names are elided; the whole name is in the tooltip.
+constexpr int labelWidth = 200;
 
 QString errorText(int code)
 {
@@ -41,6 +50,8 @@ QString editorText(const QWidget *editor)
         return QString::number(slider->value() * 1000);
     if (const auto *governors = qobject_cast<const QComboBox *>(editor))
         return governors->currentText();
+    if (const auto *spin = qobject_cast<const QSpinBox *>(editor))
+        return QString::number(spin->value());
     return QString();
 }
 
@@ -86,6 +97,18 @@ void PolicyEditorWidget::updateInfo()
 
 void PolicyEditorWidget::showKernelValue(Line &line)
 {
+    if (line.name == biasName) {
+        // Read here only: after a write and when the page is built, not on every refresh.
+        int error = 0;
+        const QString bias = core.bias(&error);
+        showingKernelValues = true;
+        if (error == 0)
+            static_cast<QSpinBox *>(line.editor)->setValue(bias.toInt());
+        line.editor->setToolTip(error == 0 ? biasName : tr("unreadable: %1").arg(SysfsIO::errorText(error)));
+        showingKernelValues = false;
+        line.dirty = false;
+        return;
+    }
     const auto policy = core.policies.constFind(line.name);
     // Gone from sysfs (the core went offline on a real kernel): the line keeps what it showed.
     if (policy == core.policies.constEnd() || policy->name.isEmpty())
@@ -128,6 +151,11 @@ void PolicyEditorWidget::popMessage(bool ok, const QString &text)
         message->setText(text);
     else
         message->setText(ok ? tr("Succeed") : errorText(errno));
+    // A refusal explained in plain words is long: smaller, wrapped, and whole in the tooltip.
+    QFont font = message->font();
+    font.setPixelSize(message->text().size() > 40 ? 13 : 18);
+    message->setFont(font);
+    message->setToolTip(message->text());
 }
 
 void PolicyEditorWidget::initFirstLine(int &row)
@@ -152,7 +180,7 @@ void PolicyEditorWidget::initFirstLine(int &row)
     QFont messageFont = message->font();
     messageFont.setPixelSize(18);
     message->setFont(messageFont);
-    message->setFixedSize(200, 60);
+    message->setFixedSize(320, 60);
     message->setWordWrap(true);
 
     grid->setRowMinimumHeight(row, 40);
@@ -176,8 +204,27 @@ void PolicyEditorWidget::initSettingLines(int &row)
     for (const CPUPolicy &policy : qAsConst(core.policies)) {
         if (!policy.writable)
             continue;
-        auto *name = new QLabel(policy.name);
-        name->setMaximumWidth(200);
+        addLine(policy, row);
+    }
+    // The energy-performance bias lives beside cpufreq, in power/, on Intel processors.
+    int biasError = 0;
+    core.bias(&biasError);
+    if (biasError != ENOENT) {
+        CPUPolicy bias;
+        bias.name = biasName;
+        bias.readable = bias.writable = true;
+        addLine(bias, row);
+    }
+}
+
+void PolicyEditorWidget::addLine(const CPUPolicy &policy, int &row)
+{
+    {
+        // Long attribute names are elided in the middle, never cut; the tooltip has them whole.
+        auto *name = new QLabel;
+        name->setText(name->fontMetrics().elidedText(policy.name, Qt::ElideMiddle, labelWidth));
+        name->setToolTip(policy.name);
+        name->setMaximumWidth(labelWidth);
         name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         grid->setRowMinimumHeight(row, 40);
 
@@ -195,7 +242,9 @@ void PolicyEditorWidget::initSettingLines(int &row)
         else if (auto *slider = qobject_cast<QSlider *>(editors.first))
             connect(slider, &QSlider::valueChanged, this, touched);
         else if (auto *governors = qobject_cast<QComboBox *>(editors.first))
-            connect(governors, QOverload<int>::of(&QComboBox::currentIndexChanged), this, touched);
+            connect(governors, &QComboBox::currentTextChanged, this, touched);
+        else if (auto *spin = qobject_cast<QSpinBox *>(editors.first))
+            connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), this, touched);
         showKernelValue(lines.back());
         editors.first->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         grid->addWidget(name, row, 0, Qt::AlignVCenter);
@@ -221,6 +270,34 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         governors->setFixedHeight(40);
         governors->setMaximumWidth(200);
         editor = governors;
+    } else if (policy.name == preferenceName) {
+        // The driver's own list; intel_pstate also takes a raw value from 0 to 255.
+        const QStringList names = core.policies.value(QStringLiteral("energy_performance_available_preferences"))
+                                      .value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        auto *preferences = new QComboBox;
+        preferences->setView(new QListView);
+        preferences->addItems(names);
+        if (core.policies.value(QStringLiteral("scaling_driver")).value == QLatin1String("intel_pstate")) {
+            preferences->setEditable(true);
+            preferences->setInsertPolicy(QComboBox::NoInsert);
+            QStringList words;
+            for (const QString &name : names)
+                words << QRegularExpression::escape(name);
+            words << QStringLiteral("25[0-5]|2[0-4][0-9]|1?[0-9]?[0-9]");
+            preferences->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("^(%1)$").arg(words.join(QLatin1Char('|')))), preferences));
+            preferences->setToolTip(tr("a preference from the list, or a raw value from 0 to 255"));
+        }
+        preferences->setFixedHeight(40);
+        preferences->setMaximumWidth(200);
+        editor = preferences;
+    } else if (policy.name == biasName) {
+        auto *spin = new QSpinBox;
+        spin->setRange(0, 15);
+        spin->setFixedHeight(40);
+        spin->setMaximumWidth(200);
+        spin->setToolTip(tr("0 favours performance, 15 saving power"));
+        editor = spin;
     } else if (policy.name == QLatin1String(KnownCPUPolicy::scaling_max_freq)
                || policy.name == QLatin1String(KnownCPUPolicy::scaling_min_freq)) {
         const int min = megahertz(core, KnownCPUPolicy::cpuinfo_min_freq);
@@ -263,7 +340,7 @@ QVector<QPair<QString, QString>> PolicyEditorWidget::pendingWrites() const
     QMap<QString, QString> changed;
     for (const Line &line : lines) {
         const QString text = editorText(line.editor);
-        if (line.dirty && text != core.policies.value(line.name).value)
+        if (line.dirty && (line.name == biasName || text != core.policies.value(line.name).value))
             changed.insert(line.name, text);
     }
 
@@ -296,13 +373,28 @@ bool PolicyEditorWidget::applyChanges()
 {
     int succeeded = 0;
     int failed = 0;
-    int lastError = 0;
+    QString lastError;
     for (const auto &write : pendingWrites()) {
-        if (core.setPolicy(write.first, QVariant(write.second))) {
-            ++succeeded;
-        } else {
+        if (write.first == biasName) {
+            if (const auto failure = ProcessorSwitches::writeBias(core, write.second)) {
+                ++failed;
+                lastError = failure->error != 0 ? errorText(failure->error) : failure->reason;
+                if (failure->error != 0 && !failure->reason.isEmpty())
+                    lastError += QStringLiteral(" (%1)").arg(failure->reason);
+            } else {
+                ++succeeded;
+            }
+            continue;
+        }
+        if (const int error = core.storePolicy(write.first, QVariant(write.second))) {
             ++failed;
-            lastError = errno; // the reason of this failure, before anything else can change errno
+            // The system's text, and the cause in plain words where the program knows it.
+            lastError = errorText(error);
+            const QString reason = Refusal::explain(core, write.first, write.second, error);
+            if (!reason.isEmpty())
+                lastError += QStringLiteral(" (%1)").arg(reason);
+        } else {
+            ++succeeded;
         }
     }
 
@@ -310,7 +402,7 @@ bool PolicyEditorWidget::applyChanges()
     if (ok)
         popMessage(true, tr("%1 succeed, %2 failed.").arg(succeeded).arg(failed));
     else
-        popMessage(false, tr("%1 succeed, %2 failed. %3").arg(succeeded).arg(failed).arg(errorText(lastError)));
+        popMessage(false, tr("%1 succeed, %2 failed. %3").arg(succeeded).arg(failed).arg(lastError));
 
     // Every line shows what the kernel kept, the written ones and the refused ones alike.
     core.updateSettings();

@@ -59,6 +59,7 @@ private:
         bool dirty = false;
     };
 
+    void addLine(const CPUPolicy &policy, int &row);
     void switchToggled(bool on);
     void showKernelValue(Line &line);
     bool isBeingEdited(const Line &line) const;

@@ -5,7 +5,7 @@
 _freqdeck_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands='show profile save load'
+    local commands='show profile save load boost mode set'
     local profiles='performance fast normal slow powersave custom'
     local word command='' json=''
     local i
@@ -16,9 +16,9 @@ _freqdeck_cli()
         -h | --help | --version) return 0 ;;
         -*) ;;
         *)
-            # Every command takes at most one argument: after it there is nothing to complete.
-            [[ -n $command ]] && return 0
-            command=$word
+            # Every command but set takes at most one argument: after it there is nothing to complete.
+            [[ -n $command && $command != set ]] && return 0
+            [[ -z $command ]] && command=$word
             ;;
         esac
     done
@@ -41,6 +41,15 @@ _freqdeck_cli()
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         fi
+        ;;
+    boost)
+        mapfile -t COMPREPLY < <(compgen -W 'on off' -- "$cur")
+        ;;
+    mode)
+        mapfile -t COMPREPLY < <(compgen -W '--reapply active guided passive' -- "$cur")
+        ;;
+    set)
+        [[ $cur == -* ]] && mapfile -t COMPREPLY < <(compgen -W '--cpu' -- "$cur")
         ;;
     save)
         compopt -o filenames 2>/dev/null

@@ -2,7 +2,7 @@
 # fish completion for freqdeck-cli: its commands and options, the profile names, and file names for
 # save and load.
 
-set -l commands show profile save load
+set -l commands show profile save load boost mode set
 complete -c freqdeck-cli -f
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the usage and a summary of the commands'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
@@ -13,4 +13,11 @@ complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not 
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a load -d 'Apply a saved settings file'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from profile; and test (count (commandline -opc)) -lt 3" -a 'performance fast normal slow powersave custom' -d Profile
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from save load; and test (count (commandline -opc)) -lt 3" -F
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a boost -d 'Switch turbo of the whole processor'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a mode -d 'Switch the operation mode of intel_pstate or amd-pstate'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a set -d 'Write one attribute of every CPU or of those --cpu names'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from boost" -a 'on off' -d State
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -a 'active guided passive' -d Mode
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -l reapply -d 'Write the settings from before the switch again'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from set" -l cpu -r -d 'Only these CPUs (0-3,8 or all)'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l trusted-only -d 'Load only a file that root alone can have written'

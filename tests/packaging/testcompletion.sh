@@ -28,8 +28,11 @@ expect() {
     [ "$got" = "$wanted" ] || { echo "FAIL: 'freqdeck-cli $*': offered '$got', wanted '$wanted'"; failures=$((failures + 1)); }
 }
 
-expect "--help --json --version load profile save show" ""
-expect "save show" s
+expect "--help --json --version boost load mode profile save set show" ""
+expect "save set show" s
+expect "off" boost of
+expect "--reapply active guided passive" mode ""
+expect "--cpu" set --c
 expect "--version" --v
 expect "show" --json ""
 expect "" show ""

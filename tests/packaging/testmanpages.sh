@@ -29,7 +29,7 @@ cli_page=${text_freqdeck_cli_1:-}
 help=$("$cli" --help)
 options=$(grep -oE -- '(^|[ |[])--?[a-z][a-z-]*' <<<"$help" | sed 's/^[ |[]//' | sort -u)
 [ -n "$options" ] || fail "$cli --help names no options"
-for word in $options show profile save load; do
+for word in $options show profile save load boost mode set; do
     [[ "$cli_page" == *"$word"* ]] || fail "freqdeck-cli.1 does not mention $word from --help"
 done
 for profile in $(sed -n 's/^.*freqdeck-cli profile \([a-z|]*\).*$/\1/p' <<<"$help" | tr '|' ' '); do

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "cpulist.h"
 #include "profiles.h"
+#include "refusal.h"
 #include "safetext.h"
 #include "trustedfile.h"
 
@@ -28,6 +30,9 @@ QString usageText()
                           "       freqdeck-cli profile %1\n"
                           "       freqdeck-cli save FILE\n"
                           "       freqdeck-cli load [--trusted-only] FILE\n"
+                          "       freqdeck-cli boost on|off\n"
+                          "       freqdeck-cli mode [--reapply] active|passive|guided\n"
+                          "       freqdeck-cli set [--cpu LIST] ATTRIBUTE VALUE\n"
                           "       freqdeck-cli --help | --version\n")
         .arg(keys.join(QLatin1Char('|')));
 }
@@ -51,12 +56,23 @@ QString helpText()
                           "                and tells which profile is in force afterwards\n"
                           "  save FILE     saves the writable settings of every core to a settings file\n"
                           "  load FILE     applies a settings file saved here or by the window\n"
+                          "  boost on|off  switches turbo of the whole processor (cpufreq/boost or\n"
+                          "                intel_pstate/no_turbo)\n"
+                          "  mode MODE     switches the operation mode of intel_pstate or amd-pstate; the\n"
+                          "                kernel then resets every core's settings\n"
+                          "  set ATTRIBUTE VALUE\n"
+                          "                writes one cpufreq attribute (or energy_perf_bias) of every core,\n"
+                          "                or of the cores that --cpu names\n"
                           "\n"
                           "Profiles:\n"
                           "%1"
                           "\n"
                           "Options:\n"
                           "  --json        show prints the same values as JSON\n"
+                          "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
+                          "                or all\n"
+                          "  --reapply     mode writes each core's settings from before the switch again and\n"
+                          "                names those the new mode does not take\n"
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
                           "                that others may write, or one in such a directory, up to /;\n"
                           "                the restore units load this way\n"
@@ -181,8 +197,19 @@ int CliApp::run(const QStringList &arguments)
     bool json = false;
     bool trustedOnly = false;
     bool optionsEnded = false;
-    for (const QString &argument : arguments) {
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+    bool reapply = false;
+    std::optional<QString> cpuList;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!optionsEnded && argument == QLatin1String("--cpu")) {
+            if (i + 1 >= arguments.size())
+                return usageError(QStringLiteral("--cpu needs a list of CPUs"));
+            cpuList = arguments.at(++i);
+        } else if (!optionsEnded && argument.startsWith(QLatin1String("--cpu="))) {
+            cpuList = argument.mid(6);
+        } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
+            reapply = true;
+        } else if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             words << argument;
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
@@ -208,6 +235,28 @@ int CliApp::run(const QStringList &arguments)
         return usageError(QStringLiteral("--json goes with show only"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
+    if (cpuList && command != QLatin1String("set"))
+        return usageError(QStringLiteral("--cpu goes with set only"));
+    if (reapply && command != QLatin1String("mode"))
+        return usageError(QStringLiteral("--reapply goes with mode only"));
+
+    if (command == QLatin1String("boost")) {
+        if (words.size() != 1 || (words.first() != QLatin1String("on") && words.first() != QLatin1String("off")))
+            return usageError(QStringLiteral("boost takes on or off"));
+        return setSwitch(QStringLiteral("boost"),
+                         words.first() == QLatin1String("on") ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    if (command == QLatin1String("mode")) {
+        static const QStringList modes{QStringLiteral("active"), QStringLiteral("passive"), QStringLiteral("guided")};
+        if (words.size() != 1 || !modes.contains(words.first()))
+            return usageError(QStringLiteral("mode takes active, passive or guided"));
+        return switchMode(words.first(), reapply);
+    }
+    if (command == QLatin1String("set")) {
+        if (words.size() != 2 || words.first().isEmpty())
+            return usageError(QStringLiteral("set takes an attribute and a value"));
+        return setAttribute(words.at(0), words.at(1), cpuList.value_or(QStringLiteral("all")));
+    }
 
     if (command == QLatin1String("show")) {
         if (!words.isEmpty())
@@ -234,6 +283,84 @@ int CliApp::run(const QStringList &arguments)
         return command == QLatin1String("save") ? save(words.first()) : load(words.first());
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(SafeText::printable(command)));
+}
+
+int CliApp::failed(const WriteFailure &failure)
+{
+    err << programName << ": " << describeFailure(failure) << '\n';
+    err.flush();
+    return WritesFailed;
+}
+
+int CliApp::setSwitch(const QString &name, const QString &value)
+{
+    ProcessorSwitches &processor = inventory().processor;
+    if (!processor.has(name)) {
+        err << programName << ": this machine has no " << name << " switch\n";
+        return WritesFailed;
+    }
+    if (const auto failure = processor.write(name, value))
+        return failed(*failure);
+    out << name << ": " << processor.value(name).text << '\n';
+    return Success;
+}
+
+int CliApp::switchMode(const QString &mode, bool reapply)
+{
+    CPUInfo &cpus = inventory();
+    ProcessorSwitches &processor = cpus.processor;
+    if (!processor.has(QStringLiteral("mode"))) {
+        err << programName << ": this machine's driver has no operation modes\n";
+        return WritesFailed;
+    }
+    const QJsonArray before = ProcessorSwitches::snapshot(cpus.cores);
+    if (const auto failure = processor.write(QStringLiteral("mode"), mode))
+        return failed(*failure);
+    out << "mode: " << processor.value(QStringLiteral("mode")).text << '\n';
+    if (!reapply) {
+        for (CPUCore &core : cpus.cores)
+            core.update();
+        out << "Every core's settings were reset by the kernel.\n";
+        return Success;
+    }
+    return report(ProcessorSwitches::reapply(cpus.cores, before));
+}
+
+int CliApp::setAttribute(const QString &attribute, const QString &value, const QString &list)
+{
+    CPUInfo &cpus = inventory();
+    QVector<int> present;
+    for (const CPUCore &core : cpus.cores)
+        present << core.core_id();
+    QString why;
+    const std::optional<QVector<int>> chosen = CpuList::parse(list, present, &why);
+    if (!chosen)
+        return usageError(why);
+    ApplyReport result;
+    for (CPUCore &core : cpus.cores) {
+        if (!chosen->contains(core.core_id()))
+            continue;
+        if (attribute == QLatin1String("energy_perf_bias")) {
+            if (const auto failure = ProcessorSwitches::writeBias(core, value))
+                result.fail(*failure);
+            else
+                ++result.written;
+            continue;
+        }
+        if (!core.policies.contains(attribute) || core.policies.value(attribute).isEmpty()) {
+            result.fail({core.core_id(), attribute, value, 0,
+                         core.isEnabled() ? QStringLiteral("this CPU has no such attribute")
+                                          : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an "
+                                                           "offline CPU")
+                                                .arg(core.core_id())});
+            continue;
+        }
+        if (const int error = core.storePolicy(attribute, value))
+            result.fail(Refusal::failure(core, attribute, value, error));
+        else
+            ++result.written;
+    }
+    return report(result);
 }
 
 int CliApp::usageError(const QString &reason)

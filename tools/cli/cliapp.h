@@ -8,7 +8,8 @@
 
 #include "cpuinfo.h"
 
-// The command-line companion of the window: runs one command (show, profile, save, load) over the
+// The command-line companion of the window: runs one command (show, profile, save, load, boost,
+// mode, set) over the
 // inventory, prints results on out and every refused write, skipped setting and note on err, and
 // yields the exit status.
 class CliApp
@@ -32,6 +33,11 @@ private:
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
     int load(const QString &path);
+    int setSwitch(const QString &name, const QString &value);
+    int switchMode(const QString &mode, bool reapply);
+    int setAttribute(const QString &attribute, const QString &value, const QString &list);
+    // Names one failure on err; WritesFailed.
+    int failed(const WriteFailure &failure);
     int usageError(const QString &reason);
     // Names every failure and note of a bulk operation on err; the exit status it earns.
     int report(const ApplyReport &report);

@@ -68,7 +68,9 @@ void *simInit(fuse_conn_info *, fuse_config *cfg)
     cfg->direct_io = 1;
     cfg->kernel_cache = 0;
     cfg->attr_timeout = 1.0;
-    cfg->entry_timeout = 1.0;
+    // Names come and go as on sysfs (a mode switch removes the EPP files, an offline CPU its
+    // power/ directory): every lookup asks the machine.
+    cfg->entry_timeout = 0.0;
     cfg->negative_timeout = 0.0;
     return fuse_get_context()->private_data;
 }

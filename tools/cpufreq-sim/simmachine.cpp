@@ -223,6 +223,11 @@ struct SimMachine::Location {
         StatsAttr,
         CpuidleDir,
         CpuidleAttr,
+        BoostFile,  // cpufreq/boost
+        DriverDir,  // intel_pstate/, amd_pstate/
+        DriverAttr, // name: "<dir>/<file>"
+        CorePowerDir,
+        EpbAttr,
     };
     Kind kind;
     int cpu = -1;
@@ -255,6 +260,8 @@ SimMachine::SimMachine(Config config, Clock clockFn)
     baseFreq = std::clamp(roundTo100MHz(cfg.maxKHz * 0.85), cfg.minKHz, cfg.maxKHz);
     lowestNonlinearFreq = std::clamp(roundTo100MHz(cfg.maxKHz * 0.38), cfg.minKHz, cfg.maxKHz);
     eppDefault = 0x80; // balance_performance, what firmware usually hands over
+    // The lowest percentage intel_pstate lets min_perf_pct go to: the hardware minimum's share.
+    minPerfPct = cfg.minKHz * 100 / cfg.maxKHz;
 
     startNs = now();
     policies.resize(static_cast<std::size_t>(cfg.cpus));
@@ -300,7 +307,65 @@ const std::vector<unsigned> &SimMachine::frequencyTable() const
 
 bool SimMachine::isSetPolicyDriver() const
 {
-    return cfg.driver != Driver::AcpiCpufreq;
+    // intel_pstate and amd-pstate-epp pick P-states themselves in active mode only; in passive
+    // (and amd's guided) mode they serve the generic governors.
+    return cfg.driver != Driver::AcpiCpufreq && mode == "active";
+}
+
+bool SimMachine::hasEpp() const
+{
+    return isSetPolicyDriver();
+}
+
+bool SimMachine::hasBoostFile() const
+{
+    // intel_pstate has no_turbo instead; amd-pstate-epp in active mode has neither.
+    return cfg.driver == Driver::AcpiCpufreq || (cfg.driver == Driver::AmdPstateEpp && mode != "active");
+}
+
+bool SimMachine::hasEpb() const
+{
+    // The energy-performance bias is an Intel feature.
+    return cfg.driver != Driver::AmdPstateEpp;
+}
+
+std::vector<std::string> SimMachine::driverDirFiles() const
+{
+    if (cfg.driver == Driver::IntelPstate) {
+        std::vector<std::string> files = {"max_perf_pct", "min_perf_pct", "no_turbo", "status"};
+        if (mode == "active")
+            files.emplace_back("hwp_dynamic_boost"); // HWP in active mode only
+        return files;
+    }
+    if (cfg.driver == Driver::AmdPstateEpp)
+        return {"prefcore", "status"};
+    return {};
+}
+
+std::string SimMachine::effectiveDriverName() const
+{
+    if (cfg.driver == Driver::IntelPstate && mode != "active")
+        return "intel_cpufreq";
+    if (cfg.driver == Driver::AmdPstateEpp && mode != "active")
+        return "amd-pstate";
+    return driverName(cfg.driver);
+}
+
+unsigned SimMachine::hardwareMax() const
+{
+    if (turbo)
+        return cfg.maxKHz;
+    // Without turbo: below the top P-state (acpi-cpufreq's turbo entry) or at the base frequency.
+    if (hasTable())
+        return table.size() > 1 ? table[1] : table.front();
+    return baseFreq;
+}
+
+int SimMachine::prefcoreRanking(int cpu) const
+{
+    // Preferred cores differ a little in their highest performance; two of them lead.
+    static const int rankings[] = {236, 231, 226, 236, 221, 216, 211, 206};
+    return rankings[cpu % 8];
 }
 
 bool SimMachine::hasTable() const
@@ -310,6 +375,8 @@ bool SimMachine::hasTable() const
 
 std::vector<std::string> SimMachine::governors() const
 {
+    if (cfg.driver == Driver::IntelPstate && !isSetPolicyDriver())
+        return {"performance", "powersave", "schedutil", "ondemand", "conservative", "userspace"};
     if (isSetPolicyDriver())
         return {"performance", "powersave"};
     return {"performance", "powersave", "schedutil", "ondemand", "userspace"};
@@ -357,6 +424,7 @@ const std::vector<SimMachine::Attribute> &SimMachine::policyAttributes() const
         {"amd_pstate_highest_perf", 0444},
         {"amd_pstate_lowest_nonlinear_freq", 0444},
         {"amd_pstate_max_freq", 0444},
+        {"amd_pstate_prefcore_ranking", 0444},
         {"cpuinfo_max_freq", 0444},
         {"cpuinfo_min_freq", 0444},
         {"cpuinfo_transition_latency", 0444},
@@ -371,11 +439,21 @@ const std::vector<SimMachine::Attribute> &SimMachine::policyAttributes() const
         {"scaling_min_freq", 0644},
         {"scaling_setspeed", 0644},
     };
+    // Passive (and guided) mode: the same files without the energy-performance preference.
+    const auto withoutEpp = [](const std::vector<Attribute> &all) {
+        std::vector<Attribute> kept;
+        for (const Attribute &a : all)
+            if (std::string_view(a.name).rfind("energy_performance", 0) != 0)
+                kept.push_back(a);
+        return kept;
+    };
+    static const std::vector<Attribute> intelPassive = withoutEpp(intel);
+    static const std::vector<Attribute> amdPassive = withoutEpp(amd);
     switch (cfg.driver) {
     case Driver::IntelPstate:
-        return intel;
+        return hasEpp() ? intel : intelPassive;
     case Driver::AmdPstateEpp:
-        return amd;
+        return hasEpp() ? amd : amdPassive;
     case Driver::AcpiCpufreq:
         break;
     }
@@ -424,9 +502,21 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
             return L{L::CpuidleAttr, -1, components[2]};
         return std::nullopt;
     }
+    if ((top == "intel_pstate" && cfg.driver == Driver::IntelPstate)
+        || (top == "amd_pstate" && cfg.driver == Driver::AmdPstateEpp)) {
+        if (components.size() == 2)
+            return L{L::DriverDir, -1, top};
+        const std::vector<std::string> files = driverDirFiles();
+        if (components.size() == 3 && std::find(files.begin(), files.end(), components[2]) != files.end())
+            return L{L::DriverAttr, -1, top + '/' + components[2]};
+        return std::nullopt;
+    }
     if (top == "cpufreq") {
         if (components.size() == 2)
             return L{L::PolicyRoot, -1, {}};
+        if (components[2] == "boost")
+            return components.size() == 3 && hasBoostFile() ? std::optional<L>(L{L::BoostFile, -1, "boost"})
+                                                            : std::nullopt;
         const std::optional<int> cpu = numberAfter(components[2], "policy", cfg.cpus);
         if (!cpu)
             return std::nullopt;
@@ -452,6 +542,13 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
         return L{L::CoreOnline, *cpu, {}};
     if (components.size() == 3 && components[2] == "cpufreq")
         return L{L::CoreCpufreqLink, *cpu, {}};
+    // The bias lives in power/ while the CPU is online, as the kernel adds and removes it.
+    if (components[2] == "power" && hasEpb() && policies[static_cast<std::size_t>(*cpu)].online) {
+        if (components.size() == 3)
+            return L{L::CorePowerDir, *cpu, {}};
+        if (components.size() == 4 && components[3] == "energy_perf_bias")
+            return L{L::EpbAttr, *cpu, {}};
+    }
     return std::nullopt;
 }
 
@@ -469,7 +566,14 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &path) const
     case Location::PolicyDir:
     case Location::StatsDir:
     case Location::CpuidleDir:
+    case Location::DriverDir:
+    case Location::CorePowerDir:
         return Node{NodeType::Directory, 0755, {}, 0};
+    case Location::BoostFile:
+    case Location::EpbAttr:
+        return Node{NodeType::File, 0644, {}, page};
+    case Location::DriverAttr:
+        return Node{NodeType::File, where->name == "amd_pstate/prefcore" ? 0444u : 0644u, {}, page};
     case Location::CpuInfo:
         return Node{NodeType::File, 0444, {}, 0};
     case Location::TopFile:
@@ -505,15 +609,29 @@ std::vector<std::string> SimMachine::list(const std::string &path) const
             names.push_back("cpu" + std::to_string(cpu));
         names.insert(names.end(), {"cpufreq", "cpuidle"});
         names.insert(names.end(), std::begin(topFiles), std::end(topFiles));
+        if (cfg.driver == Driver::IntelPstate)
+            names.emplace_back("intel_pstate");
+        if (cfg.driver == Driver::AmdPstateEpp)
+            names.emplace_back("amd_pstate");
         break;
     case Location::CoreDir:
         names.emplace_back("cpufreq");
         if (where->cpu != 0)
             names.emplace_back("online");
+        if (hasEpb() && policies[static_cast<std::size_t>(where->cpu)].online)
+            names.emplace_back("power");
         break;
     case Location::PolicyRoot:
+        if (hasBoostFile())
+            names.emplace_back("boost");
         for (int cpu = 0; cpu < cfg.cpus; ++cpu)
             names.push_back("policy" + std::to_string(cpu));
+        break;
+    case Location::DriverDir:
+        names = driverDirFiles();
+        break;
+    case Location::CorePowerDir:
+        names.emplace_back("energy_perf_bias");
         break;
     case Location::PolicyDir:
         for (const Attribute &a : policyAttributes())
@@ -589,6 +707,14 @@ int SimMachine::read(const std::string &path, std::string &out)
         if (!policies[static_cast<std::size_t>(where->cpu)].online)
             return EBUSY;
         return showStats(where->cpu, where->name, out);
+    case Location::BoostFile:
+        out = turbo ? "1\n" : "0\n";
+        return 0;
+    case Location::DriverAttr:
+        return showGlobal(where->name, out);
+    case Location::EpbAttr:
+        out = std::to_string(policies[static_cast<std::size_t>(where->cpu)].epb) + '\n';
+        return 0;
     default:
         return EISDIR;
     }
@@ -624,6 +750,19 @@ long SimMachine::write(const std::string &path, std::string_view data)
         p.totalTransitions = 0;
         return static_cast<long>(count);
     }
+    case Location::BoostFile: {
+        // sscanf("%d"): 0 or 1, anything else EINVAL.
+        const std::optional<std::uint64_t> value = scanUnsigned(text);
+        if (!value || *value > 1)
+            return -EINVAL;
+        turbo = *value == 1;
+        resolveAll();
+        return static_cast<long>(count);
+    }
+    case Location::DriverAttr:
+        return storeGlobal(where->name, text, count);
+    case Location::EpbAttr:
+        return storeEpb(where->cpu, text, count);
     default:
         return -EACCES;
     }
@@ -701,8 +840,10 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
     const auto line = [&out](unsigned long long value) { out = std::to_string(value) + '\n'; };
     if (name == "affected_cpus" || name == "related_cpus" || name == "freqdomain_cpus") {
         line(static_cast<unsigned>(cpu));
-    } else if (name == "bios_limit" || name == "cpuinfo_max_freq" || name == "amd_pstate_max_freq") {
+    } else if (name == "bios_limit" || name == "amd_pstate_max_freq") {
         line(cfg.maxKHz);
+    } else if (name == "cpuinfo_max_freq") {
+        line(hardwareMax());
     } else if (name == "cpuinfo_min_freq") {
         line(cfg.minKHz);
     } else if (name == "cpuinfo_transition_latency") {
@@ -724,7 +865,7 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
             out += '\n';
         }
     } else if (name == "scaling_driver") {
-        out = driverName(cfg.driver) + '\n';
+        out = effectiveDriverName() + '\n';
     } else if (name == "scaling_governor") {
         out = p.governor + '\n';
     } else if (name == "scaling_max_freq") {
@@ -742,8 +883,8 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
         line(baseFreq);
     } else if (name == "amd_pstate_lowest_nonlinear_freq") {
         line(lowestNonlinearFreq);
-    } else if (name == "amd_pstate_highest_perf") {
-        out = "166\n";
+    } else if (name == "amd_pstate_highest_perf" || name == "amd_pstate_prefcore_ranking") {
+        line(static_cast<unsigned>(prefcoreRanking(cpu)));
     } else if (name == "energy_performance_available_preferences") {
         for (const char *n : eppNames)
             out += std::string(n) + ' ';
@@ -919,11 +1060,17 @@ std::string SimMachine::eppName(int epp) const
 void SimMachine::resolveLimits(Policy &p) const
 {
     const long hwMin = cfg.minKHz;
-    const long hwMax = cfg.maxKHz;
+    long hwMax = hardwareMax();
+    long pctMin = hwMin;
+    if (cfg.driver == Driver::IntelPstate) {
+        // max_perf_pct and min_perf_pct bound every policy, in percent of the maximum in force.
+        hwMax = std::max(hwMin, hwMax * static_cast<long>(maxPerfPct) / 100);
+        pctMin = std::clamp(static_cast<long>(hardwareMax()) * static_cast<long>(minPerfPct) / 100, hwMin, hwMax);
+    }
     // The maximum wins: a minimum above it is held back, not refused, and comes back into force
     // once the maximum allows it.
     long max = std::clamp(p.maxRequest, hwMin, hwMax);
-    long min = std::clamp(p.minRequest, hwMin, max);
+    long min = std::clamp(p.minRequest, pctMin, max);
     if (hasTable()) {
         // With a frequency table, at least one P-state must lie within the limits: if none does,
         // the maximum moves up to the next one. Then both limits settle on P-states without
@@ -1047,4 +1194,126 @@ unsigned SimMachine::targetFrequency(int cpu, std::int64_t tick) const
     if (p.governor == "performance")
         return max - static_cast<unsigned>(0.03 * l * span);
     return min + static_cast<unsigned>(0.25 * l * span);
+}
+
+int SimMachine::showGlobal(const std::string &name, std::string &out) const
+{
+    const auto line = [&out](unsigned value) { out = std::to_string(value) + '\n'; };
+    if (name == "intel_pstate/status" || name == "amd_pstate/status")
+        out = mode + '\n';
+    else if (name == "intel_pstate/no_turbo")
+        line(turbo ? 0 : 1);
+    else if (name == "intel_pstate/max_perf_pct")
+        line(maxPerfPct);
+    else if (name == "intel_pstate/min_perf_pct")
+        line(minPerfPct);
+    else if (name == "intel_pstate/hwp_dynamic_boost")
+        line(hwpDynamicBoost ? 1 : 0);
+    else if (name == "amd_pstate/prefcore")
+        out = "enabled\n";
+    else
+        return EIO;
+    return 0;
+}
+
+long SimMachine::storeGlobal(const std::string &name, std::string_view text, std::size_t count)
+{
+    if (name == "intel_pstate/status" || name == "amd_pstate/status")
+        return storeStatus(text, count);
+    // The others take sscanf("%u").
+    const std::optional<std::uint64_t> value = scanUnsigned(text);
+    if (!value)
+        return -EINVAL;
+    const unsigned floorPct = cfg.minKHz * 100 / cfg.maxKHz;
+    const auto pct = static_cast<unsigned>(std::min<std::uint64_t>(*value, 100));
+    if (name == "intel_pstate/no_turbo") {
+        turbo = *value == 0;
+    } else if (name == "intel_pstate/max_perf_pct") {
+        // Clamped, not refused: never below min_perf_pct.
+        maxPerfPct = std::max(pct, minPerfPct);
+    } else if (name == "intel_pstate/min_perf_pct") {
+        minPerfPct = std::clamp(pct, floorPct, maxPerfPct);
+    } else if (name == "intel_pstate/hwp_dynamic_boost") {
+        if (*value > 1)
+            return -EINVAL;
+        hwpDynamicBoost = *value == 1;
+        return static_cast<long>(count);
+    } else {
+        return -EIO;
+    }
+    resolveAll();
+    return static_cast<long>(count);
+}
+
+long SimMachine::storeStatus(std::string_view text, std::size_t count)
+{
+    const std::optional<std::string> word = firstWord(text, 15);
+    if (!word)
+        return -EINVAL;
+    const bool amd = cfg.driver == Driver::AmdPstateEpp;
+    // Switching the driver off would leave the machine without cpufreq: with HWP (and CPPC)
+    // enabled the kernel refuses it.
+    if (*word == "off" || (amd && *word == "disable"))
+        return -EBUSY;
+    if (*word != "active" && *word != "passive" && !(amd && *word == "guided"))
+        return -EINVAL;
+    if (*word == mode)
+        return static_cast<long>(count);
+    // The driver is unregistered and registered again: every policy starts over with its defaults
+    // and the new mode's attributes.
+    mode = *word;
+    resetPolicies();
+    return static_cast<long>(count);
+}
+
+long SimMachine::storeEpb(int cpu, std::string_view text, std::size_t count)
+{
+    // A number 0-15 or one of the kernel's names for the usual values.
+    static const std::pair<const char *, int> names[] = {
+        {"performance", 0}, {"balance-performance", 4}, {"normal", 6}, {"balance-power", 8}, {"power", 15}};
+    Policy &p = policies[static_cast<std::size_t>(cpu)];
+    unsigned value = 0;
+    if (strictUnsigned(text, value) == 0) {
+        if (value > 15)
+            return -EINVAL;
+        p.epb = static_cast<int>(value);
+        return static_cast<long>(count);
+    }
+    std::string_view word = text;
+    if (!word.empty() && word.back() == '\n')
+        word.remove_suffix(1);
+    for (const auto &[name, bias] : names) {
+        if (word == name) {
+            p.epb = bias;
+            return static_cast<long>(count);
+        }
+    }
+    return -EINVAL;
+}
+
+void SimMachine::resetPolicies()
+{
+    const std::int64_t t = now();
+    const char *governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
+    for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
+        Policy &p = policies[static_cast<std::size_t>(cpu)];
+        advance(cpu, t);
+        p.governor = governor;
+        p.minRequest = 0;
+        p.maxRequest = INT_MAX;
+        p.epp = eppDefault;
+        p.eppBeforePerformance = eppDefault;
+        resolveLimits(p);
+        retarget(cpu, t);
+    }
+}
+
+void SimMachine::resolveAll()
+{
+    const std::int64_t t = now();
+    for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
+        advance(cpu, t);
+        resolveLimits(policies[static_cast<std::size_t>(cpu)]);
+        retarget(cpu, t);
+    }
 }

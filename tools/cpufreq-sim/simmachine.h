@@ -70,6 +70,7 @@ public:
 private:
     struct Policy {
         bool online = true;
+        int epb = 6; // "normal", what the kernel sets at boot
         std::string governor;
         long minRequest = 0; // the user's frequency QoS requests, kept as written
         long maxRequest = 0;
@@ -97,6 +98,19 @@ private:
     static std::optional<unsigned> modeOf(const std::vector<Attribute> &attributes, const std::string &name);
 
     bool isSetPolicyDriver() const;
+    bool hasEpp() const;
+    bool hasBoostFile() const;
+    bool hasEpb() const;
+    std::vector<std::string> driverDirFiles() const;
+    std::string effectiveDriverName() const;
+    unsigned hardwareMax() const;
+    int showGlobal(const std::string &name, std::string &out) const;
+    long storeGlobal(const std::string &name, std::string_view text, std::size_t count);
+    long storeStatus(std::string_view text, std::size_t count);
+    long storeEpb(int cpu, std::string_view text, std::size_t count);
+    void resetPolicies();
+    void resolveAll();
+    int prefcoreRanking(int cpu) const;
     bool hasTable() const;
     std::vector<std::string> governors() const;
     std::string cpuList(bool online) const;
@@ -130,5 +144,12 @@ private:
     unsigned baseFreq = 0;
     unsigned lowestNonlinearFreq = 0;
     int eppDefault = 0;
+    // Processor-wide state: the operation mode of intel_pstate and amd-pstate ("active",
+    // "passive", "guided"), turbo, intel_pstate's percent bounds and dynamic boost.
+    std::string mode = "active";
+    bool turbo = true;
+    unsigned maxPerfPct = 100;
+    unsigned minPerfPct = 0;
+    bool hwpDynamicBoost = false;
     std::vector<Policy> policies;
 };
