@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -50,6 +51,7 @@ private slots:
 
     void editorFollowsTheKernel();
     void governorAndPreferenceInOneApply();
+    void setspeedInMegahertzAndEditorsNamed();
 };
 
 namespace
@@ -649,6 +651,67 @@ void TestCorePage::governorAndPreferenceInOneApply()
     QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("powersave\n"));
     QCOMPARE(readFile(sim.policy(1, "energy_performance_preference")), QByteArray("power\n"));
     QCOMPARE(preference->text(), QString("power"));
+}
+
+// scaling_setspeed takes kHz; the window shows and takes MHz like every other frequency, so typing
+// 2200 asks for 2200 MHz. Every editor is named for screen readers, with its unit.
+void TestCorePage::setspeedInMegahertzAndEditorsNamed()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator);
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QVERIFY(writeFile(sim.policy(3, "scaling_governor"), "userspace"));
+    QVERIFY(writeFile(sim.policy(3, "scaling_setspeed"), "1600000"));
+    DisplayCorePage *page = openCorePage(window, 3);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *setspeed = editor->findChild<QLineEdit *>("scaling_setspeed");
+    QVERIFY(setspeed);
+    QCOMPARE(setspeed->text(), QString("1600"));
+
+    typeInto(setspeed, "2200");
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(3, "scaling_setspeed")), QByteArray("2200000\n"));
+    QCOMPARE(setspeed->text(), QString("2200"));
+    QCOMPARE(page->findChild<PolicyDisplayWidget *>()->widget()->findChild<QLabel *>("scaling_setspeed")->text(),
+             QString("2200 MHz"));
+
+    // The unit is on screen beside each frequency editor.
+    QStringList unitsShown;
+    for (QSpinBox *spin : editor->findChildren<QSpinBox *>())
+        unitsShown << spin->text().section(' ', 1);
+    for (QLabel *label : editor->findChildren<QLabel *>())
+        if (label->text() == "MHz")
+            unitsShown << label->text();
+    QCOMPARE(unitsShown, QStringList({"MHz", "MHz", "MHz"}));
+
+    QAccessibleInterface *field = QAccessible::queryAccessibleInterface(setspeed);
+    QCOMPARE(field->text(QAccessible::Name), QString("scaling_setspeed in MHz"));
+    QStringList unnamed;
+    for (QWidget *w : editor->findChildren<QWidget *>()) {
+        if (!qobject_cast<QLineEdit *>(w) && !qobject_cast<QSlider *>(w) && !qobject_cast<QAbstractSpinBox *>(w)
+            && !qobject_cast<QComboBox *>(w) && !qobject_cast<ImageSwitch *>(w))
+            continue;
+        if (qobject_cast<QAbstractSpinBox *>(w->parent()))
+            continue; // the spin box's own text field, read out as part of the spin box
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        if (a->text(QAccessible::Name).isEmpty() || a->text(QAccessible::Description).isEmpty())
+            unnamed << w->objectName() + ' ' + w->metaObject()->className();
+    }
+    QCOMPARE(unnamed, QStringList());
+    QAccessibleInterface *online = QAccessible::queryAccessibleInterface(editor->findChild<ImageSwitch *>());
+    QCOMPARE(online->role(), QAccessible::CheckBox);
+    QCOMPARE(online->text(QAccessible::Name), QString("CPU 3 online"));
+    QVERIFY(online->state().checked);
 }
 
 QTEST_MAIN(TestCorePage)

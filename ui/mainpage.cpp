@@ -1,5 +1,6 @@
 #include "mainpage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
 #include "writefailure.h"
@@ -73,8 +75,12 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
     governSwitch = new SwitchButton(this);
-    for (int index = GOVERN_PERFORMANCE; index <= GOVERN_CUSTOM; ++index)
+    governSwitch->setAccessibleName(tr("Profile for all CPUs"));
+    for (int index = GOVERN_PERFORMANCE; index <= GOVERN_CUSTOM; ++index) {
         governSwitch->append(profileName(index));
+        // What a click writes, from the table that writes it.
+        governSwitch->setToolTip(index, QCoreApplication::translate("Profile", Profile::of(index).description));
+    }
     governSwitch->move(250, 330);
     governSwitch->resize(800, 40);
 

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "attributehelp.h"
 #include "cpucore.h"
 #include "imageswitch.h"
 
@@ -32,11 +33,45 @@ int megahertz(const CPUCore &core, const char *name)
     return core.policies.value(QLatin1String(name)).value.toInt() / 1000;
 }
 
+bool isSetspeed(const QObject *editor)
+{
+    return editor->objectName() == QLatin1String(KnownCPUPolicy::scaling_setspeed);
+}
+
+// scaling_setspeed holds kHz and is edited in MHz, as every other frequency; text that is no
+// number ("<unsupported>") passes unchanged both ways.
+QString setspeedInMegahertz(const QString &kiloHertz)
+{
+    bool isNumber = false;
+    const qint64 value = kiloHertz.toLongLong(&isNumber);
+    if (!isNumber)
+        return kiloHertz;
+    if (value % 1000 == 0)
+        return QString::number(value / 1000);
+    return QString::number(double(value) / 1000, 'f', 3);
+}
+
+QString setspeedInKilohertz(const QString &megaHertz)
+{
+    bool isNumber = false;
+    const double value = megaHertz.toDouble(&isNumber);
+    return isNumber ? QString::number(qRound64(value * 1000)) : megaHertz;
+}
+
+// Names the editor of an attribute for screen readers, with the unit it takes.
+void describe(QWidget *editor, const QString &attribute)
+{
+    const QString unit = AttributeHelp::unit(attribute);
+    editor->setAccessibleName(unit.isEmpty() ? attribute : PolicyEditorWidget::tr("%1 in %2").arg(attribute, unit));
+    editor->setAccessibleDescription(AttributeHelp::summary(attribute));
+    editor->setToolTip(AttributeHelp::toolTip(attribute));
+}
+
 // The text an editor holds, as it would be written to the attribute file.
 QString editorText(const QWidget *editor)
 {
     if (const auto *field = qobject_cast<const QLineEdit *>(editor))
-        return field->text();
+        return isSetspeed(field) ? setspeedInKilohertz(field->text()) : field->text();
     if (const auto *slider = qobject_cast<const QSlider *>(editor))
         return QString::number(slider->value() * 1000);
     if (const auto *governors = qobject_cast<const QComboBox *>(editor))
@@ -104,7 +139,9 @@ void PolicyEditorWidget::showKernelValue(Line &line)
         if (!unreadable)
             slider->setValue(policy->value.toInt() / 1000);
     } else if (auto *field = qobject_cast<QLineEdit *>(line.editor)) {
-        const QString text = unreadable ? QString() : policy->value;
+        QString text = unreadable ? QString() : policy->value;
+        if (isSetspeed(field))
+            text = setspeedInMegahertz(text);
         if (field->text() != text)
             field->setText(text);
         field->setPlaceholderText(unreadable ? tr("unreadable") : QString());
@@ -142,6 +179,9 @@ void PolicyEditorWidget::initFirstLine(int &row)
     onlineSwitch->setButtonStyle(ImageSwitch::ButtonStyle_3);
     onlineSwitch->setChecked(core.isEnabled());
     onlineSwitch->setFixedHeight(30);
+    onlineSwitch->setAccessibleName(tr("CPU %1 online").arg(core.core_id()));
+    onlineSwitch->setAccessibleDescription(AttributeHelp::summary(QStringLiteral("online")));
+    onlineSwitch->setToolTip(AttributeHelp::toolTip(QStringLiteral("online")));
     connect(onlineSwitch, &ImageSwitch::checked, this, &PolicyEditorWidget::switchToggled);
 
     auto *titleLine = new QHBoxLayout;
@@ -179,9 +219,14 @@ void PolicyEditorWidget::initSettingLines(int &row)
         auto *name = new QLabel(policy.name);
         name->setMaximumWidth(200);
         name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        name->setToolTip(AttributeHelp::toolTip(policy.name));
         grid->setRowMinimumHeight(row, 40);
 
         const QPair<QWidget *, QWidget *> editors = getEdiorPolicyValueWidget(policy);
+        name->setBuddy(editors.first);
+        describe(editors.first, policy.name);
+        if (editors.second && !qobject_cast<QLabel *>(editors.second))
+            describe(editors.second, policy.name);
         lines.push_back({policy.name, editors.first, editors.second, false});
         const size_t index = lines.size() - 1;
         // Every change that the program does not make itself is the user's. The spin box moves
@@ -234,6 +279,7 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         spin->setMinimum(min);
         spin->setMaximum(max);
         spin->setFixedHeight(30);
+        spin->setSuffix(QLatin1Char(' ') + AttributeHelp::unit(policy.name));
         // Each follows the other; setting an equal value emits nothing, so this stops by itself.
         connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
         connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), slider, &QSlider::setValue);
@@ -244,6 +290,8 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         field->setMaximumWidth(200);
         field->setFixedHeight(40);
         editor = field;
+        if (policy.name == QLatin1String(KnownCPUPolicy::scaling_setspeed))
+            companion = new QLabel(AttributeHelp::unit(policy.name));
     }
 
     editor->setObjectName(policy.name);
