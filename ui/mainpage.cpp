@@ -35,8 +35,7 @@ QString settingsFileName(const QString &chosen)
 
 QString profileName(int index)
 {
-    static const char *const names[] = {"Performance", "Fast", "Normal", "Slow", "Powersave", "Custom"};
-    return QString::fromLatin1(names[qBound(0, index, int(GOVERN_CUSTOM))]);
+    return QCoreApplication::translate("Profile", Profile::of(index).label);
 }
 
 } // namespace
@@ -182,7 +181,7 @@ void MainPage::updateInfo()
 
 void MainPage::updateOverview()
 {
-    QString text = QStringLiteral("Driver: %1\n\n");
+    QString text = tr("Driver: %1\n\n");
     // The driver line shows the first core's value as read by the previous refresh.
     text = text.arg(cpuInfo.cores.empty() ? QString()
                                           : cpuInfo.cores.front().policies[QStringLiteral("scaling_driver")].value);

@@ -169,7 +169,7 @@ void PolicyEditorWidget::popMessage(bool ok, const QString &text)
 
 void PolicyEditorWidget::initFirstLine(int &row)
 {
-    auto *title = new QLabel(QStringLiteral("CPU %1").arg(core.core_id()));
+    auto *title = new QLabel(tr("CPU %1").arg(core.core_id()));
     QFont titleFont = title->font();
     titleFont.setPointSize(18);
     titleFont.setWeight(QFont::Bold);
