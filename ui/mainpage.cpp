@@ -90,16 +90,16 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
 
     font.setPixelSize(16);
     auto *load = new QPushButton(tr("Load Settings"), this);
-    load->resize(150, 40);
-    load->move(700, 430);
     load->setFont(font);
     connect(load, &QPushButton::clicked, this, &MainPage::askAndLoad);
-
     auto *save = new QPushButton(tr("Save Settings"), this);
-    save->resize(150, 40);
-    save->move(900, 430);
-    connect(save, &QPushButton::clicked, this, &MainPage::askAndSave);
     save->setFont(font);
+    connect(save, &QPushButton::clicked, this, &MainPage::askAndSave);
+    // Right-aligned under the selector, each at least 150 wide and as wide as its text needs.
+    save->resize(qMax(150, save->sizeHint().width()), 40);
+    save->move(1050 - save->width(), 430);
+    load->resize(qMax(150, load->sizeHint().width()), 40);
+    load->move(save->x() - 50 - load->width(), 430);
 
     buildNotice();
 }
