@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTranslator>
 
 #include <QStackedLayout>
 
@@ -52,6 +54,7 @@ private slots:
     void editorFollowsTheKernel();
     void governorAndPreferenceInOneApply();
     void setspeedInMegahertzAndEditorsNamed();
+    void pseudoLocale();
 };
 
 namespace
@@ -712,6 +715,118 @@ void TestCorePage::setspeedInMegahertzAndEditorsNamed()
     QCOMPARE(online->role(), QAccessible::CheckBox);
     QCOMPARE(online->text(QAccessible::Name), QString("CPU 3 online"));
     QVERIFY(online->state().checked);
+}
+
+namespace
+{
+// Every text 40 % longer and between markers, as a long translation would be.
+class PseudoTranslator final : public QTranslator
+{
+public:
+    QString translate(const char *, const char *source, const char *, int) const override
+    {
+        if (!source || !*source)
+            return QString();
+        const QString text = QString::fromUtf8(source);
+        return QStringLiteral("\u00AB") + text + QString((text.size() * 4 + 9) / 10, QLatin1Char('~'))
+               + QStringLiteral("\u00BB");
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// Kernel names and values, shown as the kernel has them: not translated on purpose.
+bool isKernelText(const QString &text)
+{
+    static const QRegularExpression kernelText(QStringLiteral("^[a-z0-9_.:,/<>\\-\\s]*$"));
+    return kernelText.match(text).hasMatch();
+}
+
+// What of a page's visible texts went past tr(), and what is cut off.
+QStringList pseudoFindings(QWidget &page, const QString &modelName)
+{
+    QStringList found;
+    const auto translated = [&](const QString &text, const QString &where) {
+        if (!text.isEmpty() && !text.contains(QChar(0x00AB)) && !isKernelText(text) && text != modelName)
+            found << QStringLiteral("untranslated %1: %2").arg(where, text);
+    };
+    for (QLabel *label : page.findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(&page))
+            continue;
+        translated(label->text(), QStringLiteral("label"));
+        // Kernel names are the same in every language: only translated texts are measured here.
+        if (!label->wordWrap() && label->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored
+            && !isKernelText(label->text()) && label->sizeHint().width() > label->width())
+            found << QStringLiteral("cut label: %1").arg(label->text());
+    }
+    for (QAbstractButton *button : page.findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(&page))
+            continue;
+        translated(button->text(), QStringLiteral("button"));
+        if (button->sizeHint().width() > button->width())
+            found << QStringLiteral("cut button: %1").arg(button->text());
+    }
+    for (QAbstractSpinBox *spin : page.findChildren<QAbstractSpinBox *>()) {
+        if (spin->isVisibleTo(&page) && spin->sizeHint().width() > spin->width())
+            found << QStringLiteral("cut spin box: %1").arg(spin->text());
+    }
+    // A segment's label is cut when its pixels reach the segment's edges.
+    for (SwitchButton *segments : page.findChildren<SwitchButton *>()) {
+        if (!segments->isVisibleTo(&page))
+            continue;
+        const QImage shot = segments->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QColor ink = segments->palette().color(QPalette::WindowText);
+        for (int i = 0; i < segments->count(); ++i) {
+            translated(segments->getText(i), QStringLiteral("segment"));
+            const QRect area = segments->segmentRect(i);
+            QRect drawn;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    const QRgb p = shot.pixel(x, y);
+                    if (qAbs(qRed(p) - ink.red()) < 25 && qAbs(qGreen(p) - ink.green()) < 25
+                        && qAbs(qBlue(p) - ink.blue()) < 25)
+                        drawn |= QRect(x, y, 1, 1);
+                }
+            if (drawn.isEmpty() || drawn.left() <= area.left() + 1 || drawn.right() >= area.right() - 1)
+                found << QStringLiteral("cut segment: %1").arg(segments->getText(i));
+        }
+    }
+    return found;
+}
+} // namespace
+
+// Under a pseudo-translation every text of the overview and of a core page is marked as
+// translated, and none is cut off although each is 40 % longer.
+void TestCorePage::pseudoLocale()
+{
+    SysfsFixture fx;
+    for (int core = 0; core < 4; ++core)
+        fx.addTypicalCore(core);
+    addEppAttributes(fx, 1);
+    fx.writeCpuInfoForModel(QStringLiteral("Example CPU @ 3.40GHz"), 4);
+    PseudoTranslator pseudo;
+    QCoreApplication::installTranslator(&pseudo);
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    StartUp::installFont();
+    QStringList found;
+    {
+        CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+        MainWindow window(info);
+        window.resize(1200, 650);
+        window.show();
+        if (QTest::qWaitForWindowExposed(&window)) {
+            found << pseudoFindings(window, info.modelName);
+            DisplayCorePage *page = openCorePage(window, 1);
+            if (page)
+                found << pseudoFindings(*page, info.modelName);
+            else
+                found << QStringLiteral("no page for core 1");
+        } else {
+            found << QStringLiteral("window not shown");
+        }
+    }
+    qApp->setStyleSheet(QString());
+    QCoreApplication::removeTranslator(&pseudo);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestCorePage)

@@ -280,6 +280,8 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         spin->setMaximum(max);
         spin->setFixedHeight(30);
         spin->setSuffix(QLatin1Char(' ') + AttributeHelp::unit(policy.name));
+        // Room for the highest value and the unit, however long its translation.
+        spin->setMinimumWidth(spin->sizeHint().width());
         // Each follows the other; setting an equal value emits nothing, so this stops by itself.
         connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
         connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), slider, &QSlider::setValue);

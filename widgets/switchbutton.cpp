@@ -16,6 +16,7 @@ constexpr int barRadius = 6;
 constexpr int separatorWidth = 2;
 constexpr int ringInset = 3;
 constexpr int ringWidth = 2;
+constexpr int minimumLabelPixels = 9;
 const QColor separatorColor(0, 0, 0, 50);
 
 } // namespace
@@ -272,11 +273,23 @@ void SwitchButton::paintEvent(QPaintEvent *)
     QFont labelFont = font();
     labelFont.setWeight(57);
     labelFont.setStyleStrategy(QFont::PreferAntialias);
-    painter.setFont(labelFont);
     painter.setPen(palette().color(QPalette::WindowText));
-    // Without Qt::TextDontClip, drawText clips a long label to its segment.
-    for (int i = 0; i < n; ++i)
+    // A label wider than its segment (a longer translation) is drawn smaller, down to
+    // minimumLabelPixels, inside the focus ring; beyond that, drawText clips it to its segment
+    // (there is no Qt::TextDontClip).
+    const int room = seg - separatorWidth - 2 * (ringInset + ringWidth);
+    for (int i = 0; i < n; ++i) {
+        QFont fitted = labelFont;
+        const int advance = QFontMetrics(labelFont).horizontalAdvance(segments.at(i).text);
+        if (advance > room && room > 0) {
+            if (labelFont.pixelSize() > 0)
+                fitted.setPixelSize(qMax(minimumLabelPixels, labelFont.pixelSize() * room / advance));
+            else
+                fitted.setPointSizeF(qMax(qreal(minimumLabelPixels) * 0.75, labelFont.pointSizeF() * room / advance));
+        }
+        painter.setFont(fitted);
         painter.drawText(QRect(i * seg, 0, seg - separatorWidth, h), Qt::AlignCenter, segments.at(i).text);
+    }
 
     if (hasFocus()) {
         QPen ring(palette().color(QPalette::BrightText), ringWidth);
