@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "imageswitch.h"
+#include "mainpage.h"
 #include "mainwindow.h"
 #include "mountedsim.h"
 #include "policydisplaywidget.h"
@@ -55,6 +57,7 @@ private slots:
     void governorAndPreferenceInOneApply();
     void setspeedInMegahertzAndEditorsNamed();
     void pseudoLocale();
+    void keyboardOnlyRound();
 };
 
 namespace
@@ -827,6 +830,118 @@ void TestCorePage::pseudoLocale()
     qApp->setStyleSheet(QString());
     QCoreApplication::removeTranslator(&pseudo);
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+}
+
+namespace
+{
+// Presses Tab until the focus is where a keyboard user wants it; false after 40 presses.
+template<typename Match>
+bool tabTo(Match matches)
+{
+    for (int i = 0; i < 40; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus)
+            return false;
+        if (matches(focus))
+            return true;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return false;
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+} // namespace
+
+// The whole round without a mouse: choose a profile, open a core page, change a limit, apply,
+// save the settings. Every key goes to whatever has the focus.
+void TestCorePage::keyboardOnlyRound()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator);
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QTemporaryDir saves;
+    QVERIFY(saves.isValid());
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (!QApplication::focusWidget())
+        QTest::keyClick(&window, Qt::Key_Tab);
+
+    const auto isProfileSelector = [](QWidget *w) {
+        return qobject_cast<SwitchButton *>(w) && qobject_cast<MainPage *>(w->parentWidget());
+    };
+    const auto isNavigation = [&window](QWidget *w) {
+        return qobject_cast<SwitchButton *>(w) && w->parentWidget() == &window;
+    };
+
+    // "Slow", the fourth profile.
+    QVERIFY(tabTo(isProfileSelector));
+    press(Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Right);
+    press(Qt::Key_Space);
+    QCOMPARE(int(CPUInfo(sim.cpu(), sim.cpuInfo()).detectPredefinedGoverns()), int(GOVERN_SLOW));
+
+    // The page of CPU 1: the third segment of the navigation.
+    QVERIFY(tabTo(isNavigation));
+    press(Qt::Key_Home);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Space);
+    auto *page = qobject_cast<DisplayCorePage *>(window.findChild<QStackedLayout *>()->currentWidget());
+    QVERIFY(page && page->isVisible());
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    QSpinBox *maxSpin = spinBoxBeside(*editor, editor->findChild<QSlider *>("scaling_max_freq"));
+    QVERIFY(maxSpin);
+
+    QVERIFY(tabTo([maxSpin](QWidget *w) { return w == maxSpin || w->parentWidget() == maxSpin; }));
+    press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "2000");
+    QVERIFY(tabTo([](QWidget *w) {
+        auto *button = qobject_cast<QPushButton *>(w);
+        return button && button->text() == "Apply";
+    }));
+    press(Qt::Key_Space);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), QByteArray("2000000\n"));
+
+    // Back to the overview and "Save Settings"; the file dialog takes a typed name and Enter.
+    QVERIFY(tabTo(isNavigation));
+    press(Qt::Key_Home);
+    press(Qt::Key_Space);
+    QVERIFY(tabTo([](QWidget *w) {
+        auto *button = qobject_cast<QPushButton *>(w);
+        return button && button->text() == "Save Settings" && button->isVisible();
+    }));
+    const QString target = saves.filePath("keys.json");
+    bool typed = false;
+    QTimer typist;
+    connect(&typist, &QTimer::timeout, &typist, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QWidget *focus = QApplication::focusWidget();
+        // Still open after the name and Enter: give up instead of waiting for ever.
+        if (typed && dialog)
+            dialog->reject();
+        if (typed || !dialog || !focus || focus->window() != dialog)
+            return;
+        typed = true;
+        QTest::keyClicks(QApplication::focusWidget(), target);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    typist.start(20);
+    press(Qt::Key_Space);
+    typist.stop();
+    QVERIFY(typed);
+    const QByteArray saved = readFile(target);
+    QVERIFY2(saved.contains("\"scaling_max_freq\": \"2000000\""), saved.constData());
 }
 
 QTEST_MAIN(TestCorePage)
