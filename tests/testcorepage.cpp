@@ -1,12 +1,14 @@
 #include <QtTest>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -58,6 +60,7 @@ private slots:
     void setspeedInMegahertzAndEditorsNamed();
     void pseudoLocale();
     void keyboardOnlyRound();
+    void governorListWhole();
 };
 
 namespace
@@ -942,6 +945,85 @@ void TestCorePage::keyboardOnlyRound()
     QVERIFY(typed);
     const QByteArray saved = readFile(target);
     QVERIFY2(saved.contains("\"scaling_max_freq\": \"2000000\""), saved.constData());
+}
+
+namespace
+{
+// The text's pixels in area: those far from the background at the area's right end.
+QRect inkOf(const QImage &img, const QRect &area)
+{
+    const int background = qGray(img.pixel(area.right() - 1, area.center().y()));
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qAbs(qGray(img.pixel(x, y)) - background) > 96)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+} // namespace
+
+// The governor drop-down of a core page under the program's style sheet and font: every entry
+// of the open list lies whole in the list, below the one before, and its text whole inside it.
+// Run again at 200 % scale and with 192 dpi fonts.
+void TestCorePage::governorListWhole()
+{
+    SysfsFixture fx;
+    fx.addTypicalCore(0);
+    const QStringList governors = {"performance", "powersave", "schedutil", "ondemand", "userspace", "conservative"};
+    fx.writeAttribute(0, "scaling_available_governors", governors.join(' ').toUtf8() + '\n', 0444);
+    CPUCore core(QDir(fx.coreDir(0)));
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    const QFont oldFont = QApplication::font();
+    StartUp::installFont();
+    PolicyEditorWidget editor(core);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    auto *combo = editor.findChild<QComboBox *>("scaling_governor");
+    QVERIFY(combo);
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+
+    const QImage shot = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = shot.devicePixelRatio();
+    QStringList found;
+    int previousBottom = -1;
+    for (int row = 0; row < governors.size(); ++row) {
+        const QString &name = governors.at(row);
+        const QRect entry = view->visualRect(view->model()->index(row, 0));
+        if (!view->viewport()->rect().contains(entry))
+            found << name + " lies outside the list";
+        if (entry.top() <= previousBottom)
+            found << name + " overlaps the entry above";
+        previousBottom = entry.bottom();
+        const QRect device(QPoint(qFloor(entry.left() * ratio), qFloor(entry.top() * ratio)),
+                           QPoint(qCeil((entry.right() + 1) * ratio) - 1, qCeil((entry.bottom() + 1) * ratio) - 1));
+        const QRect ink = inkOf(shot, device & shot.rect());
+        // The same text drawn alone, with room all around, at the same ratio.
+        QImage alone(QSize(1000, 200) * ratio, QImage::Format_RGB32);
+        alone.setDevicePixelRatio(ratio);
+        alone.fill(Qt::white);
+        {
+            QPainter p(&alone);
+            p.setFont(view->font());
+            p.setPen(Qt::black);
+            p.drawText(QPointF(20, 100), name);
+        }
+        const QRect whole = inkOf(alone, alone.rect());
+        if (ink.width() < whole.width() - 2 || ink.height() < whole.height() - 2)
+            found << QStringLiteral("%1 shows %2 x %3 of %4 x %5 px")
+                         .arg(name)
+                         .arg(ink.width())
+                         .arg(ink.height())
+                         .arg(whole.width())
+                         .arg(whole.height());
+        if (ink.top() <= device.top() || ink.bottom() >= device.bottom())
+            found << name + " touches the entry's edge";
+    }
+    combo->hidePopup();
+    QApplication::setFont(oldFont);
+    qApp->setStyleSheet(QString());
+    QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
 }
 
 QTEST_MAIN(TestCorePage)

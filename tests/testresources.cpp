@@ -1,10 +1,7 @@
 #include <QtTest>
 
-#include <QComboBox>
 #include <QImageReader>
 #include <QLineEdit>
-#include <QListView>
-#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -21,7 +18,6 @@ private slots:
     void toggleFace();
     void styleSheetSelectorsInOrder();
     void styleSheetApplies();
-    void dropDownEntriesWhole();
 };
 
 namespace
@@ -53,18 +49,6 @@ QColor meanOpaqueColour(const QImage &img)
         }
     }
     return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
-}
-
-// The text's pixels in area: those far from the background at the area's right end.
-QRect inkOf(const QImage &img, const QRect &area)
-{
-    const int background = qGray(img.pixel(area.right() - 1, area.center().y()));
-    QRect ink;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (qAbs(qGray(img.pixel(x, y)) - background) > 96)
-                ink |= QRect(x, y, 1, 1);
-    return ink;
 }
 
 bool isNearWhite(QRgb p)
@@ -253,62 +237,6 @@ void TestResources::styleSheetApplies()
     QCOMPARE(button.palette().color(QPalette::ButtonText), QColor(0xFF, 0xFF, 0xFF));
     QCOMPARE(QColor(editShot.pixel(60, 0)), QColor(0xDC, 0xE4, 0xEC));
     QCOMPARE(QColor(editShot.pixel(60, 1)), QColor(0xDC, 0xE4, 0xEC));
-}
-
-// The governor drop-down as the core page builds it, under the application's style sheet: every
-// entry of the open list lies whole in the list, and its text whole inside its entry. Run at the
-// scale factors 1 and 2.
-void TestResources::dropDownEntriesWhole()
-{
-    qApp->setStyleSheet(readStyleSheet());
-    QWidget window;
-    auto *combo = new QComboBox(&window);
-    combo->setView(new QListView);
-    const QStringList governors = {"performance", "powersave", "schedutil", "ondemand", "userspace", "conservative"};
-    combo->addItems(governors);
-    combo->setFixedHeight(40);
-    combo->setFixedWidth(200);
-    window.resize(300, 100);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    QTRY_VERIFY(view->isVisible());
-    QCoreApplication::processEvents();
-
-    const QImage shot = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const qreal ratio = shot.devicePixelRatio();
-    if (qEnvironmentVariableIsSet("FREQDECK_RENDER_DIR"))
-        shot.save(qEnvironmentVariable("FREQDECK_RENDER_DIR") + QStringLiteral("/dropdown-%1x.png").arg(ratio));
-    for (int row = 0; row < governors.size(); ++row) {
-        const QString &name = governors.at(row);
-        const QRect entry = view->visualRect(view->model()->index(row, 0));
-        QVERIFY2(view->viewport()->rect().contains(entry), qPrintable(name + " lies outside the list"));
-        const QRect device(QPoint(qFloor(entry.left() * ratio), qFloor(entry.top() * ratio)),
-                           QPoint(qCeil((entry.right() + 1) * ratio) - 1, qCeil((entry.bottom() + 1) * ratio) - 1));
-        const QRect ink = inkOf(shot, device & shot.rect());
-        // The same text drawn alone, with room all around, at the same ratio.
-        QImage alone(QSize(1000, 200) * ratio, QImage::Format_RGB32);
-        alone.setDevicePixelRatio(ratio);
-        alone.fill(Qt::white);
-        {
-            QPainter p(&alone);
-            p.setFont(view->font());
-            p.setPen(Qt::black);
-            p.drawText(QPointF(20, 100), name);
-        }
-        const QRect whole = inkOf(alone, alone.rect());
-        QVERIFY2(ink.width() >= whole.width() - 2 && ink.height() >= whole.height() - 2,
-                 qPrintable(QStringLiteral("%1 shows %2 x %3 of %4 x %5 px")
-                                .arg(name)
-                                .arg(ink.width())
-                                .arg(ink.height())
-                                .arg(whole.width())
-                                .arg(whole.height())));
-        QVERIFY2(ink.top() > device.top() && ink.bottom() < device.bottom(),
-                 qPrintable(name + " touches the entry's edge"));
-    }
-    combo->hidePopup();
 }
 
 QTEST_MAIN(TestResources)

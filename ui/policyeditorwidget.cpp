@@ -261,6 +261,9 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
     if (policy.name == QLatin1String(KnownCPUPolicy::scaling_governor)) {
         auto *governors = new QComboBox;
         governors->setView(new QListView);
+        // Styled before it holds entries: a list that lays its entries out before the style
+        // sheet's entry height applies keeps the old positions and draws them overlapping.
+        governors->view()->ensurePolished();
         governors->addItems(core.policies.value(QLatin1String(KnownCPUPolicy::scaling_available_governors))
                                 .value.split(QLatin1Char(' '), Qt::SkipEmptyParts));
         governors->setFixedHeight(40);
