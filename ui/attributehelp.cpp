@@ -95,16 +95,9 @@ QString AttributeHelp::unit(const QString &name)
 
 QString AttributeHelp::toolTip(const QString &name)
 {
-    const QString text = summary(name);
     const QString u = unit(name);
     if (u.isEmpty())
-        return text;
+        return summary(name);
     //: A tool tip: the attribute's summary, then its unit.
-    return tr("%1 Unit: %2.").arg(text, u);
-}
-
-bool AttributeHelp::isFrequency(const QString &name)
-{
-    const Entry *entry = find(name);
-    return entry && entry->unit == Unit::MHz;
+    return tr("%1 Unit: %2.").arg(summary(name), u);
 }

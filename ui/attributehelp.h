@@ -16,6 +16,4 @@ public:
     static QString unit(const QString &name);
     // The summary followed by the unit, for a tool tip.
     static QString toolTip(const QString &name);
-    // Whether the window shows the attribute's kHz value in MHz.
-    static bool isFrequency(const QString &name);
 };
