@@ -24,7 +24,7 @@ struct Profile {
 
     PREDEFINED_GOVERNS govern;
     const char *key;         // the command-line name, "fast"
-    const char *label;       // "Fast"
+    const char *label;       // "Fast"; label and description are translated in the context "Profile"
     const char *description; // one line on what applying it writes
     const char *governor;    // written as scaling_governor; nullptr: left alone
     Level minLimit;          // written as scaling_min_freq

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qtbase5-dev qtbase5-dev-tools
+    # lupdate and lrelease for the catalogues in translations/.
+    qttools5-dev qttools5-dev-tools
     xvfb xauth xdotool
     libfuse3-dev fuse3 pkg-config
     libbenchmark-dev

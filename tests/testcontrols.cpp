@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QHBoxLayout>
 #include <QMetaEnum>
 #include <QPainter>
 #include <QWidget>
@@ -34,6 +37,8 @@ private slots:
     void separatorsAreDarker();
     void paintsFromThePalette();
     void labels();
+    void keysMoveRingAndActivate();
+    void accessibleTabList();
 
     void newImageSwitch();
     void sameStyleChangesNothing();
@@ -46,6 +51,8 @@ private slots:
     void facePicture();
     void unknownStyleKeepsPicturesAndSize();
     void properties();
+    void spaceTogglesAndRingShows();
+    void accessibleCheckBox();
 };
 
 namespace
@@ -97,6 +104,17 @@ bool containsColourNear(const QImage &img, const QRect &area, const QColor &colo
         }
     }
     return false;
+}
+
+// Shows a window and gives w the keyboard focus, as a click into the window and Tab would.
+bool focusInWindow(QWidget &window, QWidget &w)
+{
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window))
+        return false;
+    w.setFocus(Qt::TabFocusReason);
+    return w.hasFocus();
 }
 
 bool containsColour(const QImage &img, const QColor &colour)
@@ -531,6 +549,119 @@ void TestControls::labels()
     }
 }
 
+// Keys move a ring that selects nothing; Space and Enter select the ringed segment as a press
+// does. Tab leads on to the next control.
+void TestControls::keysMoveRingAndActivate()
+{
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *button = new SwitchButton;
+    for (const QString &label : profileLabels)
+        button->append(label);
+    button->setFixedSize(800, 40);
+    auto *next = new ImageSwitch;
+    layout->addWidget(button);
+    layout->addWidget(next);
+    button->setCurrentIndex(2, false);
+    QVERIFY(focusInWindow(window, *button));
+    QCOMPARE(button->focusedIndex(), 2); // the ring starts on the current segment
+
+    QSignalSpy spy(button, &SwitchButton::indexChanged);
+    const QColor ring(255, 255, 255);
+    const auto ringAt = [button, &ring](int k) { return pixel(shot(*button), 133 * k + 65, 2) == ring; };
+    QVERIFY(ringAt(2));
+    QVERIFY(!ringAt(3));
+
+    QTest::keyClick(button, Qt::Key_Right);
+    QCOMPARE(button->focusedIndex(), 3);
+    QVERIFY(ringAt(3));
+    QVERIFY(!ringAt(2));
+    QTest::keyClick(button, Qt::Key_End);
+    QTest::keyClick(button, Qt::Key_Right);
+    QCOMPARE(button->focusedIndex(), 5);
+    QTest::keyClick(button, Qt::Key_Home);
+    QTest::keyClick(button, Qt::Key_Left);
+    QCOMPARE(button->focusedIndex(), 0);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(button->currentIndex(), 2);
+
+    QTest::keyClick(button, Qt::Key_Space);
+    QTest::keyClick(button, Qt::Key_Right);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Right);
+    QTest::keyClick(button, Qt::Key_Enter);
+    QTest::keyClick(button, Qt::Key_Enter); // already current: silent, as a press is
+    QCOMPARE(spy.count(), 3);
+    QCOMPARE(spy.at(0).at(0).toInt(), 0);
+    QCOMPARE(spy.at(1).at(0).toInt(), 1);
+    QCOMPARE(spy.at(2).at(0).toInt(), 2);
+    QCOMPARE(button->currentIndex(), 2);
+
+    QTest::keyClick(button, Qt::Key_Tab);
+    QVERIFY(next->hasFocus());
+    QVERIFY(!ringAt(2));
+    QVERIFY(!containsColour(shot(*button), ring));
+}
+
+// Screen readers see a tab list whose tabs name the segments, carry their tool tips, show which
+// one is current and select on "press".
+void TestControls::accessibleTabList()
+{
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *button = new SwitchButton;
+    for (const QString &label : profileLabels)
+        button->append(label);
+    QVERIFY(button->setToolTip(3, "Lowers the upper limit."));
+    QVERIFY(!button->setToolTip(6, "none"));
+    button->setFixedSize(800, 40);
+    button->setAccessibleName("Profile");
+    layout->addWidget(button);
+    button->setCurrentIndex(1, false);
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(list);
+    QCOMPARE(list->role(), QAccessible::PageTabList);
+    QCOMPARE(list->text(QAccessible::Name), QString("Profile"));
+    QCOMPARE(list->childCount(), 6);
+    QVERIFY(!list->child(6));
+
+    QStringList names;
+    QList<int> selected;
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *tab = list->child(i);
+        QCOMPARE(tab->role(), QAccessible::PageTab);
+        QCOMPARE(tab->parent(), list);
+        QCOMPARE(list->indexOfChild(tab), i);
+        QCOMPARE(list->child(i), tab); // one interface per segment, not one per question
+        names << tab->text(QAccessible::Name);
+        if (tab->state().selected)
+            selected << i;
+    }
+    QCOMPARE(names, profileLabels);
+    QCOMPARE(selected, QList<int>{1});
+    QCOMPARE(list->child(3)->text(QAccessible::Description), QString("Lowers the upper limit."));
+
+    QSignalSpy spy(button, &SwitchButton::indexChanged);
+    QAccessibleActionInterface *press = list->child(4)->actionInterface();
+    QVERIFY(press);
+    QVERIFY(press->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 4);
+    QVERIFY(list->child(4)->state().selected);
+    QVERIFY(!list->child(1)->state().selected);
+
+    QVERIFY(focusInWindow(window, *button));
+    QTest::keyClick(button, Qt::Key_Left);
+    QCOMPARE(list->focusChild(), list->child(3));
+    QVERIFY(list->child(3)->state().focused);
+    QVERIFY(!list->child(4)->state().focused);
+    const QRect tabRect = list->child(3)->rect();
+    QCOMPARE(list->childAt(tabRect.center().x(), tabRect.center().y()), list->child(3));
+    QCOMPARE(tabRect.size(), QSize(131, 40));
+}
+
 // --- ImageSwitch -----------------------------------------------------------------------------
 
 void TestControls::newImageSwitch()
@@ -728,6 +859,74 @@ void TestControls::properties()
     QVERIFY(sw.getChecked());
     QCOMPARE(sw.property("isChecked").toBool(), true);
     QCOMPARE(spy.count(), 0);
+}
+
+// Space flips the focused switch and announces it as a press does; the focus shows as a ring in
+// the style sheet's focus colour, on the picture, and goes with the focus.
+void TestControls::spaceTogglesAndRingShows()
+{
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *sw = new ImageSwitch;
+    sw->setButtonStyle(ImageSwitch::ButtonStyle_3);
+    sw->setFixedSize(96, 30);
+    auto *other = new ImageSwitch;
+    layout->addWidget(sw);
+    layout->addWidget(other);
+    QSignalSpy spy(sw, &ImageSwitch::checked);
+    const QColor ring(0x1A, 0xBC, 0x9C);
+    QVERIFY(!containsColourNear(shot(*sw), sw->rect(), ring));
+
+    QVERIFY(focusInWindow(window, *sw));
+    // The picture is 75 x 30 at (10, -1): the ring runs along its edges.
+    const QImage focused = shot(*sw);
+    QVERIFY(containsColourNear(focused, QRect(40, 0, 20, 2), ring));
+    QVERIFY(containsColourNear(focused, QRect(10, 10, 3, 10), ring));
+    QVERIFY(containsColourNear(focused, QRect(82, 10, 3, 10), ring));
+
+    QTest::keyClick(sw, Qt::Key_Space);
+    QTest::keyClick(sw, Qt::Key_Enter); // Enter belongs to the dialog, not to a check box
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QVERIFY(sw->getChecked());
+    QTest::keyClick(sw, Qt::Key_Space);
+    QCOMPARE(spy.count(), 2);
+    QVERIFY(!sw->getChecked());
+
+    other->setFocus(Qt::TabFocusReason);
+    QVERIFY(!containsColourNear(shot(*sw), sw->rect(), ring));
+}
+
+// Screen readers see a named check box with its state, and can toggle it.
+void TestControls::accessibleCheckBox()
+{
+    ImageSwitch sw;
+    sw.setAccessibleName("CPU 1 online");
+    sw.setAccessibleDescription("Takes the CPU offline or brings it back.");
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(&sw);
+    QVERIFY(box);
+    QCOMPARE(box->role(), QAccessible::CheckBox);
+    QCOMPARE(box->text(QAccessible::Name), QString("CPU 1 online"));
+    QCOMPARE(box->text(QAccessible::Description), QString("Takes the CPU offline or brings it back."));
+    QVERIFY(box->state().checkable);
+    QVERIFY(box->state().focusable);
+    QVERIFY(!box->state().checked);
+
+    sw.setChecked(true);
+    QVERIFY(box->state().checked);
+
+    QSignalSpy spy(&sw, &ImageSwitch::checked);
+    QAccessibleActionInterface *actions = box->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toBool(), false);
+    QVERIFY(!box->state().checked);
+
+    sw.setEnabled(false);
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(spy.count(), 1);
 }
 
 QTEST_MAIN(TestControls)

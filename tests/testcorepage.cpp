@@ -1,12 +1,18 @@
 #include <QtTest>
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTranslator>
 
 #include <QStackedLayout>
 
@@ -17,6 +23,7 @@
 #include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "imageswitch.h"
+#include "mainpage.h"
 #include "mainwindow.h"
 #include "mountedsim.h"
 #include "policydisplaywidget.h"
@@ -50,6 +57,10 @@ private slots:
 
     void editorFollowsTheKernel();
     void governorAndPreferenceInOneApply();
+    void setspeedInMegahertzAndEditorsNamed();
+    void pseudoLocale();
+    void keyboardOnlyRound();
+    void governorListWhole();
 };
 
 namespace
@@ -652,6 +663,376 @@ void TestCorePage::governorAndPreferenceInOneApply()
     QCOMPARE(readFile(sim.policy(1, "scaling_governor")), QByteArray("powersave\n"));
     QCOMPARE(readFile(sim.policy(1, "energy_performance_preference")), QByteArray("power\n"));
     QCOMPARE(preference->currentText(), QString("power"));
+}
+
+// scaling_setspeed takes kHz; the window shows and takes MHz like every other frequency, so typing
+// 2200 asks for 2200 MHz. Every editor is named for screen readers, with its unit.
+void TestCorePage::setspeedInMegahertzAndEditorsNamed()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator);
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QVERIFY(writeFile(sim.policy(3, "scaling_governor"), "userspace"));
+    QVERIFY(writeFile(sim.policy(3, "scaling_setspeed"), "1600000"));
+    DisplayCorePage *page = openCorePage(window, 3);
+    QVERIFY(page);
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    auto *setspeed = editor->findChild<QLineEdit *>("scaling_setspeed");
+    QVERIFY(setspeed);
+    QTRY_COMPARE(setspeed->text(), QString("1600"));
+
+    typeInto(setspeed, "2200");
+    clickApply(*editor);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(3, "scaling_setspeed")), QByteArray("2200000\n"));
+    QCOMPARE(setspeed->text(), QString("2200"));
+    QCOMPARE(page->findChild<PolicyDisplayWidget *>()->widget()->findChild<QLabel *>("scaling_setspeed")->text(),
+             QString("2200 MHz"));
+
+    // The unit is on screen beside each frequency editor (the energy bias is a plain number).
+    QStringList unitsShown;
+    for (QSpinBox *spin : editor->findChildren<QSpinBox *>())
+        if (spin->objectName() != "energy_perf_bias")
+            unitsShown << spin->text().section(' ', 1);
+    for (QLabel *label : editor->findChildren<QLabel *>())
+        if (label->text() == "MHz")
+            unitsShown << label->text();
+    QCOMPARE(unitsShown, QStringList({"MHz", "MHz", "MHz"}));
+
+    QAccessibleInterface *field = QAccessible::queryAccessibleInterface(setspeed);
+    QCOMPARE(field->text(QAccessible::Name), QString("scaling_setspeed in MHz"));
+    QStringList unnamed;
+    for (QWidget *w : editor->findChildren<QWidget *>()) {
+        if (!qobject_cast<QLineEdit *>(w) && !qobject_cast<QSlider *>(w) && !qobject_cast<QAbstractSpinBox *>(w)
+            && !qobject_cast<QComboBox *>(w) && !qobject_cast<ImageSwitch *>(w))
+            continue;
+        if (qobject_cast<QAbstractSpinBox *>(w->parent()))
+            continue; // the spin box's own text field, read out as part of the spin box
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        if (a->text(QAccessible::Name).isEmpty() || a->text(QAccessible::Description).isEmpty())
+            unnamed << w->objectName() + ' ' + w->metaObject()->className();
+    }
+    QCOMPARE(unnamed, QStringList());
+    QAccessibleInterface *online = QAccessible::queryAccessibleInterface(editor->findChild<ImageSwitch *>());
+    QCOMPARE(online->role(), QAccessible::CheckBox);
+    QCOMPARE(online->text(QAccessible::Name), QString("CPU 3 online"));
+    QVERIFY(online->state().checked);
+}
+
+namespace
+{
+// Every text 40 % longer and between markers, as a long translation would be.
+class PseudoTranslator final : public QTranslator
+{
+public:
+    QString translate(const char *, const char *source, const char *, int) const override
+    {
+        if (!source || !*source)
+            return QString();
+        const QString text = QString::fromUtf8(source);
+        return QStringLiteral("\u00AB") + text + QString((text.size() * 4 + 9) / 10, QLatin1Char('~'))
+               + QStringLiteral("\u00BB");
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// Kernel names and values, shown as the kernel has them: not translated on purpose.
+bool isKernelText(const QString &text)
+{
+    // An attribute name elided to fit its column ends up with an ellipsis in it.
+    static const QRegularExpression kernelText(QStringLiteral("^[a-z0-9_.:,/<>\\-\\s\u2026]*$"));
+    return kernelText.match(text).hasMatch();
+}
+
+// What of a page's visible texts went past tr(), and what is cut off.
+QStringList pseudoFindings(QWidget &page, const QString &modelName)
+{
+    QStringList found;
+    const auto translated = [&](const QString &text, const QString &where) {
+        if (!text.isEmpty() && !text.contains(QChar(0x00AB)) && !isKernelText(text) && text != modelName)
+            found << QStringLiteral("untranslated %1: %2").arg(where, text);
+    };
+    for (QLabel *label : page.findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(&page))
+            continue;
+        translated(label->text(), QStringLiteral("label"));
+        // Kernel names are the same in every language: only translated texts are measured here.
+        if (!label->wordWrap() && label->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored
+            && !isKernelText(label->text()) && label->sizeHint().width() > label->width())
+            found << QStringLiteral("cut label: %1").arg(label->text());
+    }
+    for (QAbstractButton *button : page.findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(&page))
+            continue;
+        translated(button->text(), QStringLiteral("button"));
+        if (button->sizeHint().width() > button->width())
+            found << QStringLiteral("cut button: %1").arg(button->text());
+    }
+    for (QAbstractSpinBox *spin : page.findChildren<QAbstractSpinBox *>()) {
+        if (spin->isVisibleTo(&page) && spin->sizeHint().width() > spin->width())
+            found << QStringLiteral("cut spin box: %1").arg(spin->text());
+    }
+    // A segment's label is cut when its pixels reach the segment's edges.
+    for (SwitchButton *segments : page.findChildren<SwitchButton *>()) {
+        if (!segments->isVisibleTo(&page))
+            continue;
+        const QImage shot = segments->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QColor ink = segments->palette().color(QPalette::WindowText);
+        for (int i = 0; i < segments->count(); ++i) {
+            translated(segments->getText(i), QStringLiteral("segment"));
+            const QRect area = segments->segmentRect(i);
+            QRect drawn;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    const QRgb p = shot.pixel(x, y);
+                    if (qAbs(qRed(p) - ink.red()) < 25 && qAbs(qGreen(p) - ink.green()) < 25
+                        && qAbs(qBlue(p) - ink.blue()) < 25)
+                        drawn |= QRect(x, y, 1, 1);
+                }
+            if (drawn.isEmpty() || drawn.left() <= area.left() + 1 || drawn.right() >= area.right() - 1)
+                found << QStringLiteral("cut segment: %1").arg(segments->getText(i));
+        }
+    }
+    return found;
+}
+} // namespace
+
+// Under a pseudo-translation every text of the overview and of a core page is marked as
+// translated, and none is cut off although each is 40 % longer.
+void TestCorePage::pseudoLocale()
+{
+    SysfsFixture fx;
+    for (int core = 0; core < 4; ++core)
+        fx.addTypicalCore(core);
+    addEppAttributes(fx, 1);
+    fx.writeCpuInfoForModel(QStringLiteral("Example CPU @ 3.40GHz"), 4);
+    PseudoTranslator pseudo;
+    QCoreApplication::installTranslator(&pseudo);
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    StartUp::installFont();
+    QStringList found;
+    {
+        CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
+        MainWindow window(info);
+        window.resize(1200, 650);
+        window.show();
+        if (QTest::qWaitForWindowExposed(&window)) {
+            found << pseudoFindings(window, info.modelName);
+            DisplayCorePage *page = openCorePage(window, 1);
+            if (page)
+                found << pseudoFindings(*page, info.modelName);
+            else
+                found << QStringLiteral("no page for core 1");
+        } else {
+            found << QStringLiteral("window not shown");
+        }
+    }
+    qApp->setStyleSheet(QString());
+    QCoreApplication::removeTranslator(&pseudo);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+}
+
+namespace
+{
+// Presses Tab until the focus is where a keyboard user wants it; false after 40 presses.
+template<typename Match>
+bool tabTo(Match matches)
+{
+    for (int i = 0; i < 40; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus)
+            return false;
+        if (matches(focus))
+            return true;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return false;
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+} // namespace
+
+// The whole round without a mouse: choose a profile, open a core page, change a limit, apply,
+// save the settings. Every key goes to whatever has the focus.
+void TestCorePage::keyboardOnlyRound()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator);
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QTemporaryDir saves;
+    QVERIFY(saves.isValid());
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (!QApplication::focusWidget())
+        QTest::keyClick(&window, Qt::Key_Tab);
+
+    const auto isProfileSelector = [](QWidget *w) {
+        return qobject_cast<SwitchButton *>(w) && qobject_cast<MainPage *>(w->parentWidget());
+    };
+    const auto isNavigation = [&window](QWidget *w) {
+        return qobject_cast<SwitchButton *>(w) && w->parentWidget() == &window;
+    };
+
+    // "Slow", the fourth profile.
+    QVERIFY(tabTo(isProfileSelector));
+    press(Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Right);
+    press(Qt::Key_Space);
+    QCOMPARE(int(CPUInfo(sim.cpu(), sim.cpuInfo()).detectPredefinedGoverns()), int(GOVERN_SLOW));
+
+    // The page of CPU 1: the third segment of the navigation.
+    QVERIFY(tabTo(isNavigation));
+    press(Qt::Key_Home);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Space);
+    auto *page = qobject_cast<DisplayCorePage *>(window.findChild<QStackedLayout *>()->currentWidget());
+    QVERIFY(page && page->isVisible());
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    QSpinBox *maxSpin = spinBoxBeside(*editor, editor->findChild<QSlider *>("scaling_max_freq"));
+    QVERIFY(maxSpin);
+
+    QVERIFY(tabTo([maxSpin](QWidget *w) { return w == maxSpin || w->parentWidget() == maxSpin; }));
+    press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "2000");
+    QVERIFY(tabTo([](QWidget *w) {
+        auto *button = qobject_cast<QPushButton *>(w);
+        return button && button->text() == "Apply";
+    }));
+    press(Qt::Key_Space);
+    QCOMPARE(messageText(*editor), QString("1 succeed, 0 failed."));
+    QCOMPARE(readFile(sim.policy(1, "scaling_max_freq")), QByteArray("2000000\n"));
+
+    // Back to the overview and "Save Settings"; the file dialog takes a typed name and Enter.
+    QVERIFY(tabTo(isNavigation));
+    press(Qt::Key_Home);
+    press(Qt::Key_Space);
+    QVERIFY(tabTo([](QWidget *w) {
+        auto *button = qobject_cast<QPushButton *>(w);
+        return button && button->text() == "Save Settings" && button->isVisible();
+    }));
+    const QString target = saves.filePath("keys.json");
+    bool typed = false;
+    QTimer typist;
+    connect(&typist, &QTimer::timeout, &typist, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QWidget *focus = QApplication::focusWidget();
+        // Still open after the name and Enter: give up instead of waiting for ever.
+        if (typed && dialog)
+            dialog->reject();
+        if (typed || !dialog || !focus || focus->window() != dialog)
+            return;
+        typed = true;
+        QTest::keyClicks(QApplication::focusWidget(), target);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    typist.start(20);
+    press(Qt::Key_Space);
+    typist.stop();
+    QVERIFY(typed);
+    const QByteArray saved = readFile(target);
+    QVERIFY2(saved.contains("\"scaling_max_freq\": \"2000000\""), saved.constData());
+}
+
+namespace
+{
+// The text's pixels in area: those far from the background at the area's right end.
+QRect inkOf(const QImage &img, const QRect &area)
+{
+    const int background = qGray(img.pixel(area.right() - 1, area.center().y()));
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qAbs(qGray(img.pixel(x, y)) - background) > 96)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+} // namespace
+
+// The governor drop-down of a core page under the program's style sheet and font: every entry
+// of the open list lies whole in the list, below the one before, and its text whole inside it.
+// Run again at 200 % scale and with 192 dpi fonts.
+void TestCorePage::governorListWhole()
+{
+    SysfsFixture fx;
+    fx.addTypicalCore(0);
+    const QStringList governors = {"performance", "powersave", "schedutil", "ondemand", "userspace", "conservative"};
+    fx.writeAttribute(0, "scaling_available_governors", governors.join(' ').toUtf8() + '\n', 0444);
+    CPUCore core(QDir(fx.coreDir(0)));
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    const QFont oldFont = QApplication::font();
+    StartUp::installFont();
+    PolicyEditorWidget editor(core);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    auto *combo = editor.findChild<QComboBox *>("scaling_governor");
+    QVERIFY(combo);
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+
+    const QImage shot = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = shot.devicePixelRatio();
+    QStringList found;
+    int previousBottom = -1;
+    int shown = 0;
+    for (int row = 0; row < governors.size(); ++row) {
+        const QString &name = governors.at(row);
+        const QRect entry = view->visualRect(view->model()->index(row, 0));
+        if (entry.top() <= previousBottom)
+            found << name + " overlaps the entry above";
+        previousBottom = entry.bottom();
+        // On a small screen the list scrolls; the entries out of view are drawn when scrolled to.
+        if (!view->viewport()->rect().contains(entry))
+            continue;
+        ++shown;
+        const QRect device(QPoint(qFloor(entry.left() * ratio), qFloor(entry.top() * ratio)),
+                           QPoint(qCeil((entry.right() + 1) * ratio) - 1, qCeil((entry.bottom() + 1) * ratio) - 1));
+        const QRect ink = inkOf(shot, device & shot.rect());
+        // The same text drawn alone, with room all around, at the same ratio.
+        QImage alone(QSize(1000, 200) * ratio, QImage::Format_RGB32);
+        alone.setDevicePixelRatio(ratio);
+        alone.fill(Qt::white);
+        {
+            QPainter p(&alone);
+            p.setFont(view->font());
+            p.setPen(Qt::black);
+            p.drawText(QPointF(20, 100), name);
+        }
+        const QRect whole = inkOf(alone, alone.rect());
+        if (ink.width() < whole.width() - 2 || ink.height() < whole.height() - 2)
+            found << QStringLiteral("%1 shows %2 x %3 of %4 x %5 px")
+                         .arg(name)
+                         .arg(ink.width())
+                         .arg(ink.height())
+                         .arg(whole.width())
+                         .arg(whole.height());
+        if (ink.top() <= device.top() || ink.bottom() >= device.bottom())
+            found << name + " touches the entry's edge";
+    }
+    combo->hidePopup();
+    QApplication::setFont(oldFont);
+    qApp->setStyleSheet(QString());
+    QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
+    QVERIFY2(shown >= 3, qPrintable(QStringLiteral("only %1 entries in view").arg(shown)));
 }
 
 QTEST_MAIN(TestCorePage)

@@ -19,6 +19,8 @@ private slots:
     void rootWindowLoadsNoPluginOfTheUser();
     // Last: it changes this process's own environment.
     void rootKeepsItsSettingsInItsOwnHome();
+    // After the rest: it installs translators for the whole process.
+    void catalogues();
 };
 
 namespace
@@ -185,6 +187,28 @@ void TestStartUp::rootKeepsItsSettingsInItsOwnHome()
     QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::ConfigLocation), rootHome() + "/.config");
     QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation), rootHome() + "/.cache");
     QCOMPARE(QDir::homePath(), rootHome());
+}
+
+// Both catalogues are complete and built in; the locale picks one, and a language without one
+// stays in English.
+void TestStartUp::catalogues()
+{
+    for (const char *language : {"de", "fr"}) {
+        QFile catalogue(QStringLiteral(FREQDECK_SOURCE_DIR "/translations/freqdeck_%1.ts").arg(language));
+        QVERIFY(catalogue.open(QIODevice::ReadOnly));
+        const QByteArray text = catalogue.readAll();
+        QVERIFY2(text.contains("<translation>"), language);
+        QVERIFY2(!text.contains("type=\"unfinished\""),
+                 qPrintable(QStringLiteral("%1 has untranslated texts").arg(language)));
+    }
+
+    QVERIFY(!StartUp::installTranslations(*QCoreApplication::instance(), QLocale(QLocale::Japanese)));
+    QCOMPARE(QCoreApplication::translate("Profile", "Fast"), QString("Fast"));
+    QVERIFY(StartUp::installTranslations(*QCoreApplication::instance(), QLocale(QLocale::French, QLocale::Canada)));
+    QCOMPARE(QCoreApplication::translate("Profile", "Fast"), QString("Rapide"));
+    QVERIFY(StartUp::installTranslations(*QCoreApplication::instance(), QLocale(QLocale::German, QLocale::Austria)));
+    QCOMPARE(QCoreApplication::translate("Profile", "Fast"), QString("Schnell"));
+    QCOMPARE(QCoreApplication::translate("AttributeHelp", "MHz"), QString("MHz"));
 }
 
 QTEST_GUILESS_MAIN(TestStartUp)

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -32,8 +33,10 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("freqdeck"), QIcon(QStringLiteral(":/res/pic/cpulogo.png"))));
 
+    StartUp::installTranslations(app, QLocale::system());
     if (StartUp::refusesToStart(::geteuid(), QCoreApplication::applicationDirPath())) {
-        QMessageBox::critical(nullptr, QStringLiteral("Error"), QStringLiteral("Run it as root user"));
+        QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Error"),
+                              QCoreApplication::translate("main", "Run it as root user"));
         std::abort();
     }
 
@@ -43,7 +46,8 @@ int main(int argc, char **argv)
     StartUp::installFont();
 
     MainWindow window;
-    window.setWindowTitle(QStringLiteral("freqdeck %1").arg(QCoreApplication::applicationVersion()));
+    window.setWindowTitle(
+        QCoreApplication::translate("main", "freqdeck %1").arg(QCoreApplication::applicationVersion()));
     WindowPlacement::place(window, QSize(1200, 650));
     window.show();
 

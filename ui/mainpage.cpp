@@ -1,5 +1,6 @@
 #include "mainpage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 
 #include "cpuinfo.h"
 #include "processorpanel.h"
+#include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
 #include "writefailure.h"
@@ -34,8 +36,7 @@ QString settingsFileName(const QString &chosen)
 
 QString profileName(int index)
 {
-    static const char *const names[] = {"Performance", "Fast", "Normal", "Slow", "Powersave", "Custom"};
-    return QString::fromLatin1(names[qBound(0, index, int(GOVERN_CUSTOM))]);
+    return QCoreApplication::translate("Profile", Profile::of(index).label);
 }
 
 } // namespace
@@ -74,8 +75,12 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
     governSwitch = new SwitchButton(this);
-    for (int index = GOVERN_PERFORMANCE; index <= GOVERN_CUSTOM; ++index)
+    governSwitch->setAccessibleName(tr("Profile for all CPUs"));
+    for (int index = GOVERN_PERFORMANCE; index <= GOVERN_CUSTOM; ++index) {
         governSwitch->append(profileName(index));
+        // What a click writes, from the table that writes it.
+        governSwitch->setToolTip(index, QCoreApplication::translate("Profile", Profile::of(index).description));
+    }
     governSwitch->move(250, 330);
     governSwitch->resize(800, 40);
 
@@ -86,16 +91,16 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
 
     font.setPixelSize(16);
     auto *load = new QPushButton(tr("Load Settings"), this);
-    load->resize(150, 40);
-    load->move(700, 430);
     load->setFont(font);
     connect(load, &QPushButton::clicked, this, &MainPage::askAndLoad);
-
     auto *save = new QPushButton(tr("Save Settings"), this);
-    save->resize(150, 40);
-    save->move(900, 430);
-    connect(save, &QPushButton::clicked, this, &MainPage::askAndSave);
     save->setFont(font);
+    connect(save, &QPushButton::clicked, this, &MainPage::askAndSave);
+    // Right-aligned under the selector, each at least 150 wide and as wide as its text needs.
+    save->resize(qMax(150, save->sizeHint().width()), 40);
+    save->move(1050 - save->width(), 430);
+    load->resize(qMax(150, load->sizeHint().width()), 40);
+    load->move(save->x() - 50 - load->width(), 430);
 
     buildNotice();
 
@@ -186,7 +191,7 @@ void MainPage::updateInfo()
 
 void MainPage::updateOverview()
 {
-    QString text = QStringLiteral("Driver: %1\n\n");
+    QString text = tr("Driver: %1\n\n");
     // The driver line shows the first core's value as read by the previous refresh.
     text =
         text.arg(cpuInfo.cores.empty() ? QString()

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QLabel>
 
+#include "attributehelp.h"
 #include "cpucore.h"
 
 namespace
@@ -12,16 +13,17 @@ namespace
 const QStringList &freqField()
 {
     static const QStringList names{
-        KnownCPUPolicy::bios_limit,       KnownCPUPolicy::cpuinfo_cur_freq, KnownCPUPolicy::cpuinfo_min_freq,
-        KnownCPUPolicy::cpuinfo_max_freq, KnownCPUPolicy::scaling_cur_freq, KnownCPUPolicy::scaling_min_freq,
-        KnownCPUPolicy::scaling_max_freq,
+        KnownCPUPolicy::bios_limit,       KnownCPUPolicy::cpuinfo_cur_freq,
+        KnownCPUPolicy::cpuinfo_min_freq, KnownCPUPolicy::cpuinfo_max_freq,
+        KnownCPUPolicy::scaling_cur_freq, KnownCPUPolicy::scaling_min_freq,
+        KnownCPUPolicy::scaling_max_freq, "base_frequency",
     };
     return names;
 }
 
 QString megahertz(const QString &kiloHertz)
 {
-    return QStringLiteral("%1 MHz").arg(kiloHertz.toInt() / 1000);
+    return PolicyDisplayWidget::tr("%1 MHz").arg(kiloHertz.toInt() / 1000);
 }
 
 } // namespace
@@ -41,6 +43,10 @@ PolicyDisplayWidget::PolicyDisplayWidget(CPUCore &core, QWidget *parent)
         QLabel *value = getInfoListPolicyValueWidget(policy);
         valueLabels.insert(policy.name, value);
         form->addRow(policy.name, value);
+        const QString help = AttributeHelp::toolTip(policy.name);
+        form->labelForField(value)->setToolTip(help);
+        value->setToolTip(help);
+        value->setAccessibleName(policy.name);
     }
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
 
@@ -78,6 +84,14 @@ QString PolicyDisplayWidget::processPolicyValue(const CPUPolicy &policy)
 
     if (freqField().contains(policy.name))
         return megahertz(policy.value);
+
+    // A frequency under the userspace governor, "<unsupported>" under any other.
+    if (policy.name == QLatin1String(KnownCPUPolicy::scaling_setspeed)) {
+        bool isNumber = false;
+        policy.value.toLongLong(&isNumber);
+        if (isNumber)
+            return megahertz(policy.value);
+    }
 
     if (policy.name == QLatin1String("energy_performance_available_preferences")
         || policy.name == QLatin1String(KnownCPUPolicy::scaling_available_governors)) {

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "attributehelp.h"
 #include "cpucore.h"
 #include "imageswitch.h"
 #include "processorswitches.h"
@@ -41,11 +42,45 @@ int megahertz(const CPUCore &core, const char *name)
     return core.policies.value(QLatin1String(name)).value.toInt() / 1000;
 }
 
+bool isSetspeed(const QObject *editor)
+{
+    return editor->objectName() == QLatin1String(KnownCPUPolicy::scaling_setspeed);
+}
+
+// scaling_setspeed holds kHz and is edited in MHz, as every other frequency; text that is no
+// number ("<unsupported>") passes unchanged both ways.
+QString setspeedInMegahertz(const QString &kiloHertz)
+{
+    bool isNumber = false;
+    const qint64 value = kiloHertz.toLongLong(&isNumber);
+    if (!isNumber)
+        return kiloHertz;
+    if (value % 1000 == 0)
+        return QString::number(value / 1000);
+    return QString::number(double(value) / 1000, 'f', 3);
+}
+
+QString setspeedInKilohertz(const QString &megaHertz)
+{
+    bool isNumber = false;
+    const double value = megaHertz.toDouble(&isNumber);
+    return isNumber ? QString::number(qRound64(value * 1000)) : megaHertz;
+}
+
+// Names the editor of an attribute for screen readers, with the unit it takes.
+void describe(QWidget *editor, const QString &attribute)
+{
+    const QString unit = AttributeHelp::unit(attribute);
+    editor->setAccessibleName(unit.isEmpty() ? attribute : PolicyEditorWidget::tr("%1 in %2").arg(attribute, unit));
+    editor->setAccessibleDescription(AttributeHelp::summary(attribute));
+    editor->setToolTip(AttributeHelp::toolTip(attribute));
+}
+
 // The text an editor holds, as it would be written to the attribute file.
 QString editorText(const QWidget *editor)
 {
     if (const auto *field = qobject_cast<const QLineEdit *>(editor))
-        return field->text();
+        return isSetspeed(field) ? setspeedInKilohertz(field->text()) : field->text();
     if (const auto *slider = qobject_cast<const QSlider *>(editor))
         return QString::number(slider->value() * 1000);
     if (const auto *governors = qobject_cast<const QComboBox *>(editor))
@@ -127,7 +162,9 @@ void PolicyEditorWidget::showKernelValue(Line &line)
         if (!unreadable)
             slider->setValue(policy->value.toInt() / 1000);
     } else if (auto *field = qobject_cast<QLineEdit *>(line.editor)) {
-        const QString text = unreadable ? QString() : policy->value;
+        QString text = unreadable ? QString() : policy->value;
+        if (isSetspeed(field))
+            text = setspeedInMegahertz(text);
         if (field->text() != text)
             field->setText(text);
         field->setPlaceholderText(unreadable ? tr("unreadable") : QString());
@@ -160,7 +197,7 @@ void PolicyEditorWidget::popMessage(bool ok, const QString &text)
 
 void PolicyEditorWidget::initFirstLine(int &row)
 {
-    auto *title = new QLabel(QStringLiteral("CPU %1").arg(core.core_id()));
+    auto *title = new QLabel(tr("CPU %1").arg(core.core_id()));
     QFont titleFont = title->font();
     titleFont.setPointSize(18);
     titleFont.setWeight(QFont::Bold);
@@ -170,6 +207,9 @@ void PolicyEditorWidget::initFirstLine(int &row)
     onlineSwitch->setButtonStyle(ImageSwitch::ButtonStyle_3);
     onlineSwitch->setChecked(core.isEnabled());
     onlineSwitch->setFixedHeight(30);
+    onlineSwitch->setAccessibleName(tr("CPU %1 online").arg(core.core_id()));
+    onlineSwitch->setAccessibleDescription(AttributeHelp::summary(QStringLiteral("online")));
+    onlineSwitch->setToolTip(AttributeHelp::toolTip(QStringLiteral("online")));
     connect(onlineSwitch, &ImageSwitch::checked, this, &PolicyEditorWidget::switchToggled);
 
     auto *titleLine = new QHBoxLayout;
@@ -226,9 +266,14 @@ void PolicyEditorWidget::addLine(const CPUPolicy &policy, int &row)
         name->setToolTip(policy.name);
         name->setMaximumWidth(labelWidth);
         name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        name->setToolTip(AttributeHelp::toolTip(policy.name));
         grid->setRowMinimumHeight(row, 40);
 
         const QPair<QWidget *, QWidget *> editors = getEdiorPolicyValueWidget(policy);
+        name->setBuddy(editors.first);
+        describe(editors.first, policy.name);
+        if (editors.second && !qobject_cast<QLabel *>(editors.second))
+            describe(editors.second, policy.name);
         lines.push_back({policy.name, editors.first, editors.second, false});
         const size_t index = lines.size() - 1;
         // Every change that the program does not make itself is the user's. The spin box moves
@@ -265,6 +310,9 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
     if (policy.name == QLatin1String(KnownCPUPolicy::scaling_governor)) {
         auto *governors = new QComboBox;
         governors->setView(new QListView);
+        // Styled before it holds entries: a list that lays its entries out before the style
+        // sheet's entry height applies keeps the old positions and draws them overlapping.
+        governors->view()->ensurePolished();
         governors->addItems(core.policies.value(QLatin1String(KnownCPUPolicy::scaling_available_governors))
                                 .value.split(QLatin1Char(' '), Qt::SkipEmptyParts));
         governors->setFixedHeight(40);
@@ -276,6 +324,8 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
                                       .value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         auto *preferences = new QComboBox;
         preferences->setView(new QListView);
+        // As for the governors: rows laid out before the style sheet's height applies overlap.
+        preferences->view()->ensurePolished();
         preferences->addItems(names);
         if (core.policies.value(QStringLiteral("scaling_driver")).value == QLatin1String("intel_pstate")) {
             preferences->setEditable(true);
@@ -311,6 +361,9 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         spin->setMinimum(min);
         spin->setMaximum(max);
         spin->setFixedHeight(30);
+        spin->setSuffix(QLatin1Char(' ') + AttributeHelp::unit(policy.name));
+        // Room for the highest value and the unit, however long its translation.
+        spin->setMinimumWidth(spin->sizeHint().width());
         // Each follows the other; setting an equal value emits nothing, so this stops by itself.
         connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
         connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), slider, &QSlider::setValue);
@@ -321,6 +374,8 @@ QPair<QWidget *, QWidget *> PolicyEditorWidget::getEdiorPolicyValueWidget(const 
         field->setMaximumWidth(200);
         field->setFixedHeight(40);
         editor = field;
+        if (policy.name == QLatin1String(KnownCPUPolicy::scaling_setspeed))
+            companion = new QLabel(AttributeHelp::unit(policy.name));
     }
 
     editor->setObjectName(policy.name);

@@ -34,7 +34,8 @@ public:
 
     void initFirstLine(int &row);
     void initSettingLines(int &row);
-    // The editor of one attribute and its companion spin box (null where there is none).
+    // The editor of one attribute and its companion: the spin box beside a slider, the unit beside
+    // a frequency field (null where there is none).
     QPair<QWidget *, QWidget *> getEdiorPolicyValueWidget(const CPUPolicy &policy);
     // The value each editor holds now, as the text for the attribute file, by attribute name.
     QMap<QString, QString> dumpPolicySettings();

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QSocketNotifier>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdlib>
@@ -172,4 +175,20 @@ void StartUp::quitOnTerminationSignals()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool StartUp::installTranslations(QCoreApplication &app, const QLocale &locale)
+{
+    // Qt's own texts (dialog buttons, context menus) where the system has them.
+    auto *qt = new QTranslator(&app);
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    auto *own = new QTranslator(&app);
+    if (!own->load(locale, QStringLiteral("freqdeck"), QStringLiteral("_"), QStringLiteral(":/translations"))) {
+        delete own;
+        return false;
+    }
+    QCoreApplication::installTranslator(own);
+    return true;
 }

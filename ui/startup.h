@@ -10,6 +10,8 @@
 #include <sys/types.h>
 
 class QApplication;
+class QCoreApplication;
+class QLocale;
 
 // The application-wide set-up that runs before the window is built.
 namespace StartUp
@@ -38,6 +40,9 @@ bool refusesToStart(uid_t effectiveUser, const QString &applicationDirPath);
 // Installs the compiled-in style sheet, read up to its first NUL byte; false if it cannot be read.
 bool installStyleSheet(QApplication &app, const QString &path = QStringLiteral(":/res/src/ui.qss"));
 void installPalette();
+// Installs Qt's and the program's catalogues for the first of the locale's languages that has one;
+// false when the program has none for it and stays in English.
+bool installTranslations(QCoreApplication &app, const QLocale &locale);
 void installFont();
 // Lets SIGTERM and SIGINT end the event loop normally, so the window closes as if the user closed it.
 void quitOnTerminationSignals();

@@ -1,7 +1,11 @@
 #include "imageswitch.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
+
+#include "controlsaccessibility.h"
 
 namespace
 {
@@ -18,6 +22,11 @@ const PictureSet pictureSets[] = {
     {":/res/pic/btncheckoff3.png", ":/res/pic/btncheckon3.png", QSize(96, 38)},
 };
 
+// The focus colour of the style sheet's fields and drop-downs.
+const QColor focusColour(0x1A, 0xBC, 0x9C);
+constexpr qreal ringWidth = 2;
+constexpr qreal ringRadius = 5;
+
 } // namespace
 
 ImageSwitch::ImageSwitch(QWidget *parent)
@@ -26,6 +35,11 @@ ImageSwitch::ImageSwitch(QWidget *parent)
     , onImage(QLatin1String(pictureSets[ButtonStyle_2].on))
     , currentImage(offImage)
 {
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Highlight, focusColour);
+    setPalette(pal);
+    installControlsAccessibility();
 }
 
 ImageSwitch::~ImageSwitch() = default;
@@ -56,7 +70,16 @@ void ImageSwitch::setChecked(bool isChecked)
         return;
     checkedState = isChecked;
     currentImage = checkedState ? onImage : offImage;
+    announceState();
     update();
+}
+
+void ImageSwitch::announceState()
+{
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ImageSwitch::setButtonStyle(const ImageSwitch::ButtonStyle &buttonStyle)
@@ -80,9 +103,38 @@ void ImageSwitch::setButtonStyle(const ImageSwitch::ButtonStyle &buttonStyle)
 // event, and the latter is handled as a press too, so it flips twice.
 void ImageSwitch::mousePressEvent(QMouseEvent *)
 {
+    toggle();
+}
+
+void ImageSwitch::toggle()
+{
     currentImage = checkedState ? offImage : onImage;
     checkedState = !checkedState;
+    announceState();
     emit checked(checkedState);
+    update();
+}
+
+void ImageSwitch::keyPressEvent(QKeyEvent *event)
+{
+    // Held down, Space repeats; a switch flips once per press.
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        toggle();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ImageSwitch::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ImageSwitch::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
     update();
 }
 
@@ -99,4 +151,13 @@ void ImageSwitch::paintEvent(QPaintEvent *)
     const int x = (width() - 1) / 2 - scaled.width() / 2;
     const int y = (height() - 1) / 2 - scaled.height() / 2;
     painter.drawPixmap(x, y, scaled);
+
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), ringWidth));
+        painter.setBrush(Qt::NoBrush);
+        // Just inside the picture, so that the ring is never cut by the control's edge.
+        const QRectF ring = QRectF(QRect(QPoint(x, y), scaled.size()) & rect()).adjusted(1, 1, -1, -1);
+        painter.drawRoundedRect(ring, ringRadius, ringRadius);
+    }
 }

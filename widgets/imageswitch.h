@@ -3,8 +3,9 @@
 #include <QString>
 #include <QWidget>
 
-// An on/off switch drawn from two pictures of the resource collection. Every press flips it and
-// announces the new state; setChecked mirrors a state from code without announcing it.
+// An on/off switch drawn from two pictures of the resource collection. Every press, and Space
+// while it has the focus, flips it and announces the new state; setChecked mirrors a state from
+// code without announcing it. With the focus it draws a ring in the palette's Highlight colour.
 class ImageSwitch final : public QWidget
 {
     Q_OBJECT
@@ -37,12 +38,19 @@ signals:
 public slots:
     void setChecked(bool isChecked);
     void setButtonStyle(const ImageSwitch::ButtonStyle &buttonStyle);
+    // Flips and announces, as a press does.
+    void toggle();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void announceState();
+
     bool checkedState = false;
     ButtonStyle currentStyle = ButtonStyle_2;
     QString offImage;

@@ -1,0 +1,292 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AttributeHelp</name>
+    <message>
+        <source>The online CPUs that share this CPU&apos;s frequency settings.</source>
+        <translation>Die eingeschalteten CPUs, die sich die Frequenzeinstellungen dieser CPU teilen.</translation>
+    </message>
+    <message>
+        <source>All CPUs, online or not, that share this CPU&apos;s frequency settings.</source>
+        <translation>Alle CPUs, ob eingeschaltet oder nicht, die sich die Frequenzeinstellungen dieser CPU teilen.</translation>
+    </message>
+    <message>
+        <source>The highest frequency the firmware allows at the moment.</source>
+        <translation>Die höchste Frequenz, die die Firmware zurzeit zulässt.</translation>
+    </message>
+    <message>
+        <source>The frequency the processor guarantees without turbo.</source>
+        <translation>Die Frequenz, die der Prozessor ohne Turbo zusichert.</translation>
+    </message>
+    <message>
+        <source>The frequency the hardware reports running at now.</source>
+        <translation>Die Frequenz, mit der die Hardware nach eigener Angabe gerade läuft.</translation>
+    </message>
+    <message>
+        <source>The highest frequency the processor can run at.</source>
+        <translation>Die höchste Frequenz, mit der der Prozessor laufen kann.</translation>
+    </message>
+    <message>
+        <source>The lowest frequency the processor can run at.</source>
+        <translation>Die niedrigste Frequenz, mit der der Prozessor laufen kann.</translation>
+    </message>
+    <message>
+        <source>How long the processor takes to change from one frequency to another.</source>
+        <translation>Wie lange der Prozessor braucht, um von einer Frequenz zu einer anderen zu wechseln.</translation>
+    </message>
+    <message>
+        <source>The energy-performance preferences this processor accepts.</source>
+        <translation>Die Energie-Leistungs-Vorgaben, die dieser Prozessor annimmt.</translation>
+    </message>
+    <message>
+        <source>A hint to the processor on how far to trade speed for energy; the performance governor allows only &quot;performance&quot;.</source>
+        <translation>Ein Hinweis an den Prozessor, wie weit er Tempo gegen Energie tauschen soll; der Governor performance erlaubt nur „performance“.</translation>
+    </message>
+    <message>
+        <source>The energy-performance bias, from 0 (fastest) to 15 (most frugal).</source>
+        <translation>Die Energie-Leistungs-Neigung, von 0 (am schnellsten) bis 15 (am sparsamsten).</translation>
+    </message>
+    <message>
+        <source>Whether the CPU runs; an offline CPU takes no work.</source>
+        <translation>Ob die CPU läuft; eine ausgeschaltete CPU übernimmt keine Arbeit.</translation>
+    </message>
+    <message>
+        <source>The frequencies the driver can set, where it offers a fixed list.</source>
+        <translation>Die Frequenzen, die der Treiber einstellen kann, wo er eine feste Liste anbietet.</translation>
+    </message>
+    <message>
+        <source>The governors that can be chosen for this CPU.</source>
+        <translation>Die Governors, die für diese CPU gewählt werden können.</translation>
+    </message>
+    <message>
+        <source>The frequency the kernel last saw this CPU run at.</source>
+        <translation>Die Frequenz, mit der der Kernel diese CPU zuletzt laufen sah.</translation>
+    </message>
+    <message>
+        <source>The driver that sets this CPU&apos;s frequency.</source>
+        <translation>Der Treiber, der die Frequenz dieser CPU einstellt.</translation>
+    </message>
+    <message>
+        <source>The governor that picks the frequency between the two limits.</source>
+        <translation>Der Governor, der die Frequenz zwischen den beiden Grenzen wählt.</translation>
+    </message>
+    <message>
+        <source>The upper limit: the governor never picks a higher frequency.</source>
+        <translation>Die obere Grenze: Der Governor wählt nie eine höhere Frequenz.</translation>
+    </message>
+    <message>
+        <source>The lower limit: the governor never picks a lower frequency.</source>
+        <translation>Die untere Grenze: Der Governor wählt nie eine niedrigere Frequenz.</translation>
+    </message>
+    <message>
+        <source>The frequency to run at, chosen by hand; taken only under the userspace governor.</source>
+        <translation>Die von Hand gewählte Frequenz; nur unter dem Governor userspace wirksam.</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>ns</source>
+        <translation>ns</translation>
+    </message>
+    <message>
+        <source>%1 Unit: %2.</source>
+        <extracomment>A tool tip: the attribute&apos;s summary, then its unit.</extracomment>
+        <translation>%1 Einheit: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>MainPage</name>
+    <message>
+        <source>Profile for all CPUs</source>
+        <translation>Profil für alle CPUs</translation>
+    </message>
+    <message>
+        <source>Load Settings</source>
+        <translation>Einstellungen laden</translation>
+    </message>
+    <message>
+        <source>Save Settings</source>
+        <translation>Einstellungen speichern</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>%1: 1 setting was not applied.</source>
+        <translation>%1: 1 Einstellung wurde nicht übernommen.</translation>
+    </message>
+    <message>
+        <source>%1: %2 settings were not applied.</source>
+        <translation>%1: %2 Einstellungen wurden nicht übernommen.</translation>
+    </message>
+    <message>
+        <source>Driver: %1
+
+</source>
+        <translation>Treiber: %1
+
+</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Laden</translation>
+    </message>
+    <message>
+        <source>Could not load the settings from %1.
+
+%2</source>
+        <translation>Die Einstellungen aus %1 konnten nicht geladen werden.
+
+%2</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Could not save the settings to %1.
+
+%2</source>
+        <translation>Die Einstellungen konnten nicht in %1 gespeichert werden.
+
+%2</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 gibt es schon.
+Möchten Sie die Datei ersetzen?</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Core %1</source>
+        <translation>Kern %1</translation>
+    </message>
+</context>
+<context>
+    <name>PolicyDisplayWidget</name>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>nicht lesbar</translation>
+    </message>
+</context>
+<context>
+    <name>PolicyEditorWidget</name>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 in %2</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Anwenden</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Succeed</source>
+        <translation>Erfolgreich</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>CPU %1 online</source>
+        <translation>CPU %1 eingeschaltet</translation>
+    </message>
+    <message>
+        <source>%1 succeed, %2 failed.</source>
+        <translation>%1 erfolgreich, %2 fehlgeschlagen.</translation>
+    </message>
+    <message>
+        <source>%1 succeed, %2 failed. %3</source>
+        <translation>%1 erfolgreich, %2 fehlgeschlagen. %3</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>Performance</source>
+        <translation>Leistung</translation>
+    </message>
+    <message>
+        <source>Governor performance; limits from the lowest to the highest frequency.</source>
+        <translation>Governor performance; Grenzen von der niedrigsten bis zur höchsten Frequenz.</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>Schnell</translation>
+    </message>
+    <message>
+        <source>Governor performance; upper limit near two thirds of the highest frequency.</source>
+        <translation>Governor performance; obere Grenze bei etwa zwei Dritteln der höchsten Frequenz.</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Governor unchanged; upper limit near half the highest frequency.</source>
+        <translation>Governor unverändert; obere Grenze bei etwa der Hälfte der höchsten Frequenz.</translation>
+    </message>
+    <message>
+        <source>Slow</source>
+        <translation>Langsam</translation>
+    </message>
+    <message>
+        <source>Governor unchanged; upper limit near a third of the highest frequency.</source>
+        <translation>Governor unverändert; obere Grenze bei etwa einem Drittel der höchsten Frequenz.</translation>
+    </message>
+    <message>
+        <source>Powersave</source>
+        <translation>Stromsparen</translation>
+    </message>
+    <message>
+        <source>Governor powersave; both limits at the lowest frequency.</source>
+        <translation>Governor powersave; beide Grenzen auf der niedrigsten Frequenz.</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Eigene</translation>
+    </message>
+    <message>
+        <source>Brings every core online and changes nothing else.</source>
+        <translation>Schaltet jeden Kern ein und ändert sonst nichts.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Run it as root user</source>
+        <translation>Bitte als Benutzer root starten</translation>
+    </message>
+    <message>
+        <source>freqdeck %1</source>
+        <translation>freqdeck %1</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,292 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>AttributeHelp</name>
+    <message>
+        <source>The online CPUs that share this CPU&apos;s frequency settings.</source>
+        <translation>Les CPU en ligne qui partagent les réglages de fréquence de ce CPU.</translation>
+    </message>
+    <message>
+        <source>All CPUs, online or not, that share this CPU&apos;s frequency settings.</source>
+        <translation>Tous les CPU, en ligne ou non, qui partagent les réglages de fréquence de ce CPU.</translation>
+    </message>
+    <message>
+        <source>The highest frequency the firmware allows at the moment.</source>
+        <translation>La fréquence la plus haute que le micrologiciel permet en ce moment.</translation>
+    </message>
+    <message>
+        <source>The frequency the processor guarantees without turbo.</source>
+        <translation>La fréquence que le processeur garantit sans turbo.</translation>
+    </message>
+    <message>
+        <source>The frequency the hardware reports running at now.</source>
+        <translation>La fréquence à laquelle le matériel dit tourner en ce moment.</translation>
+    </message>
+    <message>
+        <source>The highest frequency the processor can run at.</source>
+        <translation>La fréquence la plus haute à laquelle le processeur peut tourner.</translation>
+    </message>
+    <message>
+        <source>The lowest frequency the processor can run at.</source>
+        <translation>La fréquence la plus basse à laquelle le processeur peut tourner.</translation>
+    </message>
+    <message>
+        <source>How long the processor takes to change from one frequency to another.</source>
+        <translation>Le temps que met le processeur pour passer d’une fréquence à une autre.</translation>
+    </message>
+    <message>
+        <source>The energy-performance preferences this processor accepts.</source>
+        <translation>Les préférences énergie-performance que ce processeur accepte.</translation>
+    </message>
+    <message>
+        <source>A hint to the processor on how far to trade speed for energy; the performance governor allows only &quot;performance&quot;.</source>
+        <translation>Une indication au processeur sur l’équilibre entre vitesse et énergie ; le gouverneur performance n’accepte que « performance ».</translation>
+    </message>
+    <message>
+        <source>The energy-performance bias, from 0 (fastest) to 15 (most frugal).</source>
+        <translation>Le biais énergie-performance, de 0 (le plus rapide) à 15 (le plus économe).</translation>
+    </message>
+    <message>
+        <source>Whether the CPU runs; an offline CPU takes no work.</source>
+        <translation>Si le CPU tourne ; un CPU hors ligne ne reçoit aucun travail.</translation>
+    </message>
+    <message>
+        <source>The frequencies the driver can set, where it offers a fixed list.</source>
+        <translation>Les fréquences que le pilote peut régler, quand il en offre une liste fixe.</translation>
+    </message>
+    <message>
+        <source>The governors that can be chosen for this CPU.</source>
+        <translation>Les gouverneurs que l’on peut choisir pour ce CPU.</translation>
+    </message>
+    <message>
+        <source>The frequency the kernel last saw this CPU run at.</source>
+        <translation>La dernière fréquence à laquelle le noyau a vu tourner ce CPU.</translation>
+    </message>
+    <message>
+        <source>The driver that sets this CPU&apos;s frequency.</source>
+        <translation>Le pilote qui règle la fréquence de ce CPU.</translation>
+    </message>
+    <message>
+        <source>The governor that picks the frequency between the two limits.</source>
+        <translation>Le gouverneur qui choisit la fréquence entre les deux limites.</translation>
+    </message>
+    <message>
+        <source>The upper limit: the governor never picks a higher frequency.</source>
+        <translation>La limite haute : le gouverneur ne choisit jamais de fréquence plus haute.</translation>
+    </message>
+    <message>
+        <source>The lower limit: the governor never picks a lower frequency.</source>
+        <translation>La limite basse : le gouverneur ne choisit jamais de fréquence plus basse.</translation>
+    </message>
+    <message>
+        <source>The frequency to run at, chosen by hand; taken only under the userspace governor.</source>
+        <translation>La fréquence choisie à la main ; prise en compte seulement avec le gouverneur userspace.</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>ns</source>
+        <translation>ns</translation>
+    </message>
+    <message>
+        <source>%1 Unit: %2.</source>
+        <extracomment>A tool tip: the attribute&apos;s summary, then its unit.</extracomment>
+        <translation>%1 Unité : %2.</translation>
+    </message>
+</context>
+<context>
+    <name>MainPage</name>
+    <message>
+        <source>Profile for all CPUs</source>
+        <translation>Profil pour tous les CPU</translation>
+    </message>
+    <message>
+        <source>Load Settings</source>
+        <translation>Charger les réglages</translation>
+    </message>
+    <message>
+        <source>Save Settings</source>
+        <translation>Enregistrer les réglages</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>%1: 1 setting was not applied.</source>
+        <translation>%1 : 1 réglage n’a pas été appliqué.</translation>
+    </message>
+    <message>
+        <source>%1: %2 settings were not applied.</source>
+        <translation>%1 : %2 réglages n’ont pas été appliqués.</translation>
+    </message>
+    <message>
+        <source>Driver: %1
+
+</source>
+        <translation>Pilote : %1
+
+</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>illisible</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Charger</translation>
+    </message>
+    <message>
+        <source>Could not load the settings from %1.
+
+%2</source>
+        <translation>Impossible de charger les réglages depuis %1.
+
+%2</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Could not save the settings to %1.
+
+%2</source>
+        <translation>Impossible d’enregistrer les réglages dans %1.
+
+%2</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 existe déjà.
+Voulez-vous le remplacer ?</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>All</source>
+        <translation>Tous</translation>
+    </message>
+    <message>
+        <source>Core %1</source>
+        <translation>Cœur %1</translation>
+    </message>
+</context>
+<context>
+    <name>PolicyDisplayWidget</name>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>illisible</translation>
+    </message>
+</context>
+<context>
+    <name>PolicyEditorWidget</name>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 en %2</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Appliquer</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>illisible</translation>
+    </message>
+    <message>
+        <source>Succeed</source>
+        <translation>Réussi</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>CPU %1 online</source>
+        <translation>CPU %1 en ligne</translation>
+    </message>
+    <message>
+        <source>%1 succeed, %2 failed.</source>
+        <translation>%1 réussi(s), %2 en échec.</translation>
+    </message>
+    <message>
+        <source>%1 succeed, %2 failed. %3</source>
+        <translation>%1 réussi(s), %2 en échec. %3</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>Performance</source>
+        <translation>Performance</translation>
+    </message>
+    <message>
+        <source>Governor performance; limits from the lowest to the highest frequency.</source>
+        <translation>Gouverneur performance ; limites de la fréquence la plus basse à la plus haute.</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>Rapide</translation>
+    </message>
+    <message>
+        <source>Governor performance; upper limit near two thirds of the highest frequency.</source>
+        <translation>Gouverneur performance ; limite haute vers les deux tiers de la fréquence maximale.</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Governor unchanged; upper limit near half the highest frequency.</source>
+        <translation>Gouverneur inchangé ; limite haute vers la moitié de la fréquence maximale.</translation>
+    </message>
+    <message>
+        <source>Slow</source>
+        <translation>Lent</translation>
+    </message>
+    <message>
+        <source>Governor unchanged; upper limit near a third of the highest frequency.</source>
+        <translation>Gouverneur inchangé ; limite haute vers le tiers de la fréquence maximale.</translation>
+    </message>
+    <message>
+        <source>Powersave</source>
+        <translation>Économie</translation>
+    </message>
+    <message>
+        <source>Governor powersave; both limits at the lowest frequency.</source>
+        <translation>Gouverneur powersave ; les deux limites à la fréquence la plus basse.</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Personnalisé</translation>
+    </message>
+    <message>
+        <source>Brings every core online and changes nothing else.</source>
+        <translation>Met chaque cœur en ligne et ne change rien d’autre.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Error</source>
+        <translation>Erreur</translation>
+    </message>
+    <message>
+        <source>Run it as root user</source>
+        <translation>À lancer en tant que root</translation>
+    </message>
+    <message>
+        <source>freqdeck %1</source>
+        <translation>freqdeck %1</translation>
+    </message>
+</context>
+</TS>
