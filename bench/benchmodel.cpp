@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model's once-a-second work against the system calls it cannot avoid: CPUCore::update() of one
 // core and of 64 cores, on tmpfs files and on real kernfs files, each paired with a plain POSIX loop
 // over the same files. Then a check that 10,000 rounds of updates leave memory where it was.

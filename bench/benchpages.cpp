@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The refresh that the window's timer makes once a second, in the real window shown on the
 // offscreen platform: the overview of 64 cores (MainPage::updateInfo()) and the page of one core
 // (DisplayCorePage::updateInfo()), each paired with the plain POSIX loop over the same files. Each

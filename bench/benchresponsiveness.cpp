@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window costs while it runs, against what the same work costs done the cheapest way, on
 // the simulated machine (freqdeck-cpufreq-sim, mounted through FUSE), paired in one run:
 //

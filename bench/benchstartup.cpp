@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real freqdeck binary on a machine of 64 and of 256 cores: how long until its window is first drawn,
 // against a minimal Qt Widgets program started the same way in the same run, and how much memory
 // the running program holds.

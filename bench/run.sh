@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks (Release, in build-bench) and runs every benchmark program, each ending
 # with its summary of ratios against its baseline: the system-call floor for the model and the
 # pages, a minimal Qt program for start-up. Arguments go to every program, for example

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan and runs
 # them. Any report (memory error, undefined behaviour, leak) fails the test that made it.
 set -euo pipefail

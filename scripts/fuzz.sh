@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the settings-file loader with libFuzzer for FUZZ_SECONDS (default 60) seconds, starting
 # from the checked-in corpus, then replays every input kept with leak detection. A broken rule,
 # crash, sanitizer report or leak stops it and leaves the input in build-fuzz/artifacts/;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every package that building, running and testing freqdeck needs, and only what is missing.
 set -euo pipefail
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the window's refresh path (the overview and the core pages over a fake sysfs tree) for
 # LEAK_TICKS (default 1000) ticks after a warm-up, then as many again, under valgrind: no block
 # may be lost, and the heap in use may not grow from the first to the second round.

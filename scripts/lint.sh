@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Static checks: a licence line at the top of every file that can carry one (scripts/spdx.sh),
 # clang-format (.clang-format) over every C++ file of the tree, and clang-tidy (.clang-tidy) over
 # every source file that the build compiles. Any finding fails.

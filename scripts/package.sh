@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in its own build directory (default: build-deb), configured for /usr
 # without the tests, and prints the path of the .deb. The units go to /lib/systemd/system, where
 # Debian 12 packages keep them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds freqdeck and starts it; arguments go to the program. Without a cpufreq interface on the
 # machine, the program is shown a simulated machine (see scripts/start.sh). Only the program and the
 # simulator are built, not the tests, benchmarks and tools (scripts/build.sh builds everything).

@@ -15,7 +15,8 @@
 #   pictures (png, jpg, svg, ico) and the fuzzer's binary inputs (bin), JSON (it has no comments:
 #   the settings files, fuzz corpus and its regressions), LICENSE (the licence itself),
 #   share/debian/copyright (machine-readable, it states every file's licence itself), empty
-#   placeholders (.keep) and everything the build generates (build*/, outside git).
+#   placeholders (.keep), Qt Linguist catalogues (ts: lupdate rewrites them whole) and everything
+#   the build generates (build*/, outside git).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,7 +36,7 @@ fi
 style() {
     local path=$1 name=${1##*/}
     case $name in
-    *.png | *.jpg | *.jpeg | *.svg | *.ico | *.bin | *.json | LICENSE | .keep) echo skip ;;
+    *.png | *.jpg | *.jpeg | *.svg | *.ico | *.bin | *.json | *.ts | LICENSE | .keep) echo skip ;;
     copyright) [[ $path == */debian/copyright ]] && echo skip ;;
     *.cpp | *.h) echo '// |' ;;
     *.qss) echo '/* | */' ;;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the freqdeck built in BUILD_DIR; the other arguments go to the program. On a machine
 # without a cpufreq interface (a VM, a container) the program is shown a simulated 8-CPU machine
 # through scripts/with-simulated-cpus.sh, stopped again when the program exits; where that cannot

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds freqdeck with warnings as errors, runs every test, then the quality gates.
 set -euo pipefail
 cd "$(dirname "$0")/.."

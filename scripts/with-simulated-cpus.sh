@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a simulated machine: inside a private mount namespace, the simulator's tree
 # stands in for /sys/devices/system/cpu and its cpuinfo for /proc/cpuinfo. The simulator is
 # stopped afterwards, also when the command fails. Root gets a mount namespace of its own; a user

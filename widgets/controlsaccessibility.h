@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Makes screen readers see SwitchButton as a tab list and ImageSwitch as a check box. Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded into a program that the start-up benchmark launches: reports the moment the first
 // frame of a window has been handed to the platform, which is when a user would see the window.
 // Nothing in the program changes; the widgets' own call into QtGui is intercepted on its way.

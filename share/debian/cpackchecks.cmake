@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Read by cpack before it packs: refuses packages that would install but not work.
 if(CPACK_GENERATOR STREQUAL "DEB")
     if(NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUAL "/usr")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built with `cpack -G DEB` in a build configured with
 # -DCMAKE_INSTALL_PREFIX=/usr (scripts/package.sh does both).
 

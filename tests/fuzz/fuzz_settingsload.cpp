@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as a settings file for CPUInfo::load (see README.md here).
 
 #include <QByteArray>

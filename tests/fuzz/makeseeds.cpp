@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the saved-*.json seeds of the fuzz corpus: settings files as CPUInfo::dump saves them from
 // fake sysfs trees, the harness's own among them.
 //   cmake --build build --target freqdeck_fuzzseeds && build/tests/fuzz/freqdeck_fuzzseeds tests/fuzz/corpus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the window's refresh path, the overview and every core page, over a fake sysfs tree whose
 // values change from tick to tick, and compares the heap in use after N and after 2N ticks: what
 // one refresh allocates it must give back. scripts/leakcheck.sh runs it for thousands of ticks

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The polkit action: valid against polkit's DTD where polkit is installed (well-formed otherwise),
 # and granting what the launcher relies on and no more.
 # usage: checkpolicy.sh POLICY WINDOW_PROGRAM

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The restore units as the build configures them: systemd-analyze verify finds nothing, their
 # sandbox keeps systemd-analyze security's exposure at 2.0 or below, and the command they run
 # refuses a settings file that others may write, saying why on standard error (the journal).

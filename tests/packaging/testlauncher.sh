@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The launcher as configured by the build, with a stand-in window at WINDOW: root starts the window
 # itself with its arguments, anyone else goes through pkexec without any (Qt would load plugins named
 # in them as root), and without pkexec or a display it stops with a message instead of failing

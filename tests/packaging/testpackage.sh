@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with scripts/package.sh and checks what a user would get from it: the
 # control fields, the file list with owners and modes, that the pieces point at each other (menu
 # entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders both controls in each of their states into one PNG for the documentation
 // (docs/controls.png); see tools/README.md.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // freqdeck-cpufreq-sim: serves a simulated /sys/devices/system/cpu and /proc/cpuinfo through FUSE
 // for machines (VMs, CI) whose kernel has no cpufreq interface. The rules live in SimMachine;
 // this file only passes requests, data and error numbers between the kernel and it.

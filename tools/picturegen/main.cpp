@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the pictures of the resource collection: the window background, the logo and the six
 // faces of the image switch; on request also the application icon in the menu's sizes. The output
 // is committed under res/pic/ and res/icons/, so a build never runs this; see tools/README.md for
