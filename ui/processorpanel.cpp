@@ -2,13 +2,16 @@
 #include "processorpanel.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QJsonArray>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSpinBox>
+#include <QThreadPool>
 
 #include "cpuinfo.h"
 #include "safetext.h"
@@ -94,7 +97,8 @@ ProcessorPanel::ProcessorPanel(CPUInfo &cpuInfo, QWidget *parent)
     addRow(QStringLiteral("prefcore"), tr("Preferred cores"),
            tr("amd_pstate/prefcore; ranking: cpufreq/amd_pstate_prefcore_ranking"), prefcore);
 
-    updateInfo();
+    // The inventory has just read the switches.
+    showValues();
 }
 
 void ProcessorPanel::addRow(const QString &name, const QString &label, const QString &file, QWidget *editor)
@@ -142,8 +146,31 @@ void ProcessorPanel::arrange(const QStringList &present)
 
 void ProcessorPanel::updateInfo()
 {
+    if (reading)
+        return;
+    reading = true;
+    const quint64 startedAfter = writes;
+    QPointer<ProcessorPanel> panel(this);
+    QThreadPool::globalInstance()->start([panel, startedAfter, copy = cpuInfo.processor]() mutable {
+        copy.update();
+        QMetaObject::invokeMethod(
+            qApp,
+            [panel, startedAfter, read = std::move(copy)]() {
+                if (!panel)
+                    return;
+                panel->reading = false;
+                if (panel->writes != startedAfter)
+                    return;
+                panel->cpuInfo.processor = read;
+                panel->showValues();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ProcessorPanel::showValues()
+{
     ProcessorSwitches &processor = cpuInfo.processor;
-    processor.update();
     showing = true;
     // Switches the machine lacks now (amd-pstate's boost in active mode) are left out.
     arrange(processor.names());
@@ -184,14 +211,15 @@ void ProcessorPanel::updateInfo()
 void ProcessorPanel::write(const QString &name, const QString &value)
 {
     ApplyReport report;
+    ++writes;
     if (const auto failure = cpuInfo.processor.write(name, value))
         report.fail(*failure);
     else
         ++report.written;
-    // Turbo and the bounds move every core's limits: the cores are read again.
+    // Turbo and the bounds move every core's limits: the cores' settings are read again.
     for (CPUCore &core : cpuInfo.cores)
-        core.update();
-    updateInfo();
+        core.updateSettings();
+    showValues();
     emit reported(report, tr("Processor"));
 }
 
@@ -199,18 +227,19 @@ ApplyReport ProcessorPanel::switchMode(const QString &newMode, bool reapply)
 {
     // What the kernel has now, not what the last refresh saw.
     for (CPUCore &core : cpuInfo.cores)
-        core.update();
+        core.updateSettings();
     const QJsonArray before = ProcessorSwitches::snapshot(cpuInfo.cores);
     ApplyReport report;
+    ++writes;
     if (const auto failure = cpuInfo.processor.write(modeName, newMode)) {
         report.fail(*failure);
     } else if (reapply) {
         report = ProcessorSwitches::reapply(cpuInfo.cores, before);
     } else {
         for (CPUCore &core : cpuInfo.cores)
-            core.update();
+            core.updateSettings();
     }
-    updateInfo();
+    showValues();
     return report;
 }
 

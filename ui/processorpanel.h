@@ -25,8 +25,11 @@ class ProcessorPanel final : public QFrame
 public:
     explicit ProcessorPanel(CPUInfo &cpuInfo, QWidget *parent = nullptr);
 
-    // Reads the switches again and shows them; rows the machine lacks (now) are hidden.
+    // Reads the switches again off the GUI thread, then shows them; rows the machine lacks (now)
+    // are hidden.
     void updateInfo();
+    // Shows the switches as last read.
+    void showValues();
 
     // Switches the driver's mode without asking; with reapply, writes every core's settings from
     // before the switch again. The report names what failed or could not be re-applied.
@@ -60,4 +63,6 @@ private:
     QCheckBox *dynamicBoost = nullptr;
     QLabel *prefcore = nullptr;
     bool showing = false; // the program sets the editors, not the user
+    bool reading = false; // a read runs off the GUI thread
+    quint64 writes = 0;   // a read that began before a write may predate it and is dropped
 };
