@@ -18,6 +18,8 @@ packages=(
 packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file lintian)
 # Checking the manual pages.
 packages+=(groff-base)
+# The helper on a private system bus with a mock polkit authority (test_helper).
+packages+=(dbus-daemon python3-dbusmock)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -56,6 +56,10 @@ int write(const QByteArray &root, const QByteArray &path, const QByteArray &byte
     const std::optional<HelperRequest::Request> request = HelperRequest::fromPath(root, path, bytes);
     if (!request)
         return SysfsIO::writeDirect(path, bytes);
+    // What the helper would refuse is refused here: a NUL would end the D-Bus string and send a
+    // cut value.
+    if (const int error = HelperRequest::check(*request).error)
+        return error;
     QDBusMessage call = callFor(*request);
     // polkit may ask for a password: the caller waits for the answer, however long that takes.
     call.setInteractiveAuthorizationAllowed(true);

@@ -95,7 +95,8 @@ std::optional<Request> fromPath(const QByteArray &root, const QByteArray &path, 
     if (root.isEmpty() || !path.startsWith(root + '/'))
         return std::nullopt;
     const QByteArray relative = path.mid(root.size() + 1);
-    const QString value = QString::fromLatin1(bytes);
+    // The whole value, NUL bytes included: check() is to see and refuse them.
+    const QString value = QString::fromLatin1(bytes.constData(), bytes.size());
     if (switches().contains(relative))
         return Request{Kind::Switch, 0, QString::fromLatin1(relative), value};
     const QList<QByteArray> parts = relative.split('/');

@@ -61,6 +61,7 @@ HelperService::HelperService(QByteArray cpuTree, QObject *parent)
 
 bool HelperService::publish(QDBusConnection connection)
 {
+    bus = connection;
     return connection.registerObject(QLatin1String(objectPath), this, QDBusConnection::ExportScriptableSlots)
            && connection.registerService(QLatin1String(serviceName));
 }
@@ -97,7 +98,7 @@ void HelperService::begin(const HelperRequest::Request &request)
           << (call.isInteractiveAuthorizationAllowed() ? allowUserInteraction : 0U) << QString();
     // A password prompt may stay open for long; polkit ends it on its own.
     constexpr int promptTimeout = 10 * 60 * 1000;
-    auto *watcher = new QDBusPendingCallWatcher(connection().asyncCall(check, promptTimeout), this);
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(check, promptTimeout), this);
     const HelperRequest::Write write = checked.write;
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, call, write](QDBusPendingCallWatcher *w) { authorized(w, call, write); });
@@ -124,7 +125,7 @@ void HelperService::authorized(QDBusPendingCallWatcher *watcher, const QDBusMess
         return;
     }
     // A caller that went away while polkit asked no longer wants the write.
-    if (!connection().interface()->isServiceRegistered(call.service())) {
+    if (!bus.interface()->isServiceRegistered(call.service())) {
         emit handled();
         return;
     }
@@ -135,7 +136,7 @@ void HelperService::authorized(QDBusPendingCallWatcher *watcher, const QDBusMess
         replyError(call, error, SysfsIO::errorText(error));
         return;
     }
-    connection().send(call.createReply());
+    bus.send(call.createReply());
     emit handled();
 }
 
@@ -164,6 +165,6 @@ void HelperService::replyError(const QDBusMessage &call, int error, const QStrin
     QByteArray name = SysfsIO::errnoName(error);
     if (name.isEmpty())
         name = QByteArrayLiteral("EIO");
-    connection().send(call.createErrorReply(QStringLiteral("org.freqdeck.Error.") + QString::fromLatin1(name), why));
+    bus.send(call.createErrorReply(QStringLiteral("org.freqdeck.Error.") + QString::fromLatin1(name), why));
     emit handled();
 }

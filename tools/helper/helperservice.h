@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QObject>
@@ -48,4 +49,6 @@ private:
     void replyError(const QDBusMessage &call, int error, const QString &why);
 
     QByteArray cpuTree;
+    // The connection the object is published on; QDBusContext's is only valid during a call.
+    QDBusConnection bus{QString()};
 };
