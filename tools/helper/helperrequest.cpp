@@ -35,6 +35,13 @@ bool isPrintableValue(const QString &value)
     return true;
 }
 
+// All of the bytes, NUL included, for check() to see and refuse: QString::fromLatin1(QByteArray)
+// would stop at the first NUL and turn "name\0junk" into a request for "name".
+QString latin1(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.constData(), bytes.size());
+}
+
 QByteArray cpuDir(uint cpu)
 {
     return QByteArrayLiteral("cpu") + QByteArray::number(cpu);
@@ -95,10 +102,9 @@ std::optional<Request> fromPath(const QByteArray &root, const QByteArray &path, 
     if (root.isEmpty() || !path.startsWith(root + '/'))
         return std::nullopt;
     const QByteArray relative = path.mid(root.size() + 1);
-    // The whole value, NUL bytes included: check() is to see and refuse them.
-    const QString value = QString::fromLatin1(bytes.constData(), bytes.size());
+    const QString value = latin1(bytes);
     if (switches().contains(relative))
-        return Request{Kind::Switch, 0, QString::fromLatin1(relative), value};
+        return Request{Kind::Switch, 0, latin1(relative), value};
     const QList<QByteArray> parts = relative.split('/');
     if (parts.size() < 2 || !parts[0].startsWith("cpu"))
         return std::nullopt;
@@ -110,10 +116,11 @@ std::optional<Request> fromPath(const QByteArray &root, const QByteArray &path, 
         return std::nullopt;
     if (parts.size() == 2 && parts[1] == "online")
         return Request{Kind::Online, cpu, QString(), value};
-    if (parts.size() == 3 && parts[1] == "cpufreq")
-        return Request{Kind::Attribute, cpu, QString::fromLatin1(parts[2]), value};
+    // The bias hint is only ever asked for where it lives, not under cpufreq.
+    if (parts.size() == 3 && parts[1] == "cpufreq" && parts[2] != "energy_perf_bias")
+        return Request{Kind::Attribute, cpu, latin1(parts[2]), value};
     if (parts.size() == 3 && parts[1] == "power" && parts[2] == "energy_perf_bias")
-        return Request{Kind::Attribute, cpu, QString::fromLatin1(parts[2]), value};
+        return Request{Kind::Attribute, cpu, latin1(parts[2]), value};
     return std::nullopt;
 }
 
