@@ -26,6 +26,7 @@ private slots:
     void deniedAndHostileRequestsWriteNothing();
     void callerGoneBeforeTheWriteGetsNothing();
     void unprivilegedCliAppliesProfileThroughHelper();
+    void unprivilegedWindowRunsOnWaylandWithoutAsking();
 
 private:
     // Starts program with the private bus as system bus; false with the reason in why.
@@ -294,6 +295,66 @@ void TestHelper::unprivilegedCliAppliesProfileThroughHelper()
     QCOMPARE(::stat(QFile::encodeName(fixture.attributePath(0, "scaling_governor")).constData(), &st), 0);
     QCOMPARE(st.st_uid, 0U);
     QCOMPARE(st.st_mode & 0022, 0U);
+}
+
+void TestHelper::unprivilegedWindowRunsOnWaylandWithoutAsking()
+{
+    const QString weston = QStandardPaths::findExecutable("weston");
+    if (weston.isEmpty())
+        QSKIP("weston is not installed");
+    const QString wayland = QLibraryInfo::location(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+    if (!QFile::exists(wayland))
+        QSKIP("Qt's Wayland platform is not installed (qtwayland5)");
+
+    // A session of nobody's own: its runtime directory, a headless compositor without XWayland.
+    const QString runtime = busDir.filePath("runtime");
+    QVERIFY(QDir().mkdir(runtime));
+    QCOMPARE(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
+    QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    const QStringList asNobody{
+        "--reuid=65534",  "--regid=65534", "--clear-groups", "env", "-u", "DISPLAY", "XDG_RUNTIME_DIR=" + runtime,
+        "HOME=" + runtime};
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    QProcess compositor;
+    QVERIFY(start(compositor, setpriv,
+                  asNobody
+                      + QStringList{weston, "--backend=headless-backend.so", "--socket=freqdeck-test", "--no-config"}));
+    auto stopCompositor = qScopeGuard([&compositor] {
+        compositor.terminate();
+        compositor.waitForFinished();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime + "/freqdeck-test"), 30000);
+
+    const int checksBefore = SysfsFixture::readFile(busDir.filePath("polkit.log")).count("CheckAuthorization");
+    QProcess window;
+    window.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+    environment.remove("QT_QPA_PLATFORM");
+    window.setProcessEnvironment(environment);
+    window.start(setpriv, asNobody
+                              + QStringList{"WAYLAND_DISPLAY=freqdeck-test", "QT_QPA_PLATFORM=wayland",
+                                            "WAYLAND_DEBUG=client", FREQDECK_WINDOW_BINARY});
+    QVERIFY(window.waitForStarted());
+    auto stopWindow = qScopeGuard([&window] {
+        window.terminate();
+        window.waitForFinished();
+    });
+    // A native toplevel with the window's title, drawn into: the protocol as the client speaks it.
+    QByteArray protocol;
+    const auto shown = [&] {
+        protocol += window.readAll();
+        return protocol.contains("xdg_toplevel@") && protocol.contains("set_title(\"freqdeck ")
+               && protocol.contains(".attach(");
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(shown(), protocol.right(2000).constData(), 60000);
+    QCOMPARE(window.state(), QProcess::Running);
+    // Reading every core needed no authorization.
+    QCOMPARE(SysfsFixture::readFile(busDir.filePath("polkit.log")).count("CheckAuthorization"), checksBefore);
+    window.terminate();
+    QVERIFY(window.waitForFinished(60000));
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(window.exitCode(), 0);
 }
 
 FREQDECK_NAMESPACED_TEST_MAIN(QCoreApplication, TestHelper)
