@@ -331,6 +331,10 @@ void TestHelper::unprivilegedWindowRunsOnWaylandWithoutAsking()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
     environment.remove("QT_QPA_PLATFORM");
+    // In the sanitizer build: the Wayland platform loads the system's EGL libraries, which lose a
+    // block from code that is unloaded before the leak check can name it. The window's own leaks
+    // are scripts/leakcheck.sh's to find.
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
     window.setProcessEnvironment(environment);
     window.start(setpriv, asNobody
                               + QStringList{"WAYLAND_DISPLAY=freqdeck-test", "QT_QPA_PLATFORM=wayland",
@@ -353,8 +357,9 @@ void TestHelper::unprivilegedWindowRunsOnWaylandWithoutAsking()
     QCOMPARE(SysfsFixture::readFile(busDir.filePath("polkit.log")).count("CheckAuthorization"), checksBefore);
     window.terminate();
     QVERIFY(window.waitForFinished(60000));
-    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(window.exitCode(), 0);
+    protocol += window.readAll();
+    const QByteArray said = protocol.right(3000);
+    QVERIFY2(window.exitStatus() == QProcess::NormalExit && window.exitCode() == 0, said.constData());
 }
 
 FREQDECK_NAMESPACED_TEST_MAIN(QCoreApplication, TestHelper)
