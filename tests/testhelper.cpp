@@ -27,6 +27,7 @@ private slots:
     void callerGoneBeforeTheWriteGetsNothing();
     void unprivilegedCliAppliesProfileThroughHelper();
     void unprivilegedWindowRunsOnWaylandWithoutAsking();
+    void unprivilegedWindowPageAppliesProfileThroughHelper();
 
 private:
     // Starts program with the private bus as system bus; false with the reason in why.
@@ -360,6 +361,22 @@ void TestHelper::unprivilegedWindowRunsOnWaylandWithoutAsking()
     protocol += window.readAll();
     const QByteArray said = protocol.right(3000);
     QVERIFY2(window.exitStatus() == QProcess::NormalExit && window.exitCode() == 0, said.constData());
+}
+
+void TestHelper::unprivilegedWindowPageAppliesProfileThroughHelper()
+{
+    allow(true);
+    for (int cpu : {0, 1})
+        fixture.writeAttribute(cpu, "scaling_governor", "performance\n");
+    QProcess page;
+    page.setProcessChannelMode(QProcess::MergedChannels);
+    QVERIFY(
+        start(page, QStandardPaths::findExecutable("setpriv"),
+              {"--reuid=65534", "--regid=65534", "--clear-groups", FREQDECK_WINDOW_DRIVER, "-platform", "offscreen"}));
+    QVERIFY(page.waitForFinished(60000));
+    QVERIFY2(page.exitStatus() == QProcess::NormalExit && page.exitCode() == 0, page.readAll().constData());
+    for (int cpu : {0, 1})
+        QCOMPARE(fixture.readAttribute(cpu, "scaling_governor"), QByteArray("powersave"));
 }
 
 FREQDECK_NAMESPACED_TEST_MAIN(QCoreApplication, TestHelper)
