@@ -1,7 +1,6 @@
 #include "helperclient.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 
@@ -43,13 +42,6 @@ QDBusMessage callFor(const HelperRequest::Request &request)
 
 namespace HelperClient
 {
-
-bool reachable()
-{
-    const QDBusMessage ping = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                             QStringLiteral("Ping"));
-    return QDBusConnection::systemBus().call(ping).type() == QDBusMessage::ReplyMessage;
-}
 
 int write(const QByteArray &root, const QByteArray &path, const QByteArray &bytes)
 {

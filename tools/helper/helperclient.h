@@ -7,9 +7,6 @@
 namespace HelperClient
 {
 
-// Whether the helper answers on the system bus (D-Bus starts it when needed).
-bool reachable();
-
 // Writes bytes to path through the helper, for the CPU tree at root; 0 or the errno the helper
 // names. A path that no helper request stands for, or a bus without the helper, is written
 // directly with the process's own rights.
