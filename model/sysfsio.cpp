@@ -127,6 +127,12 @@ private:
     const char *path;
 };
 
+SysfsIO::Writer &installedWriter()
+{
+    static SysfsIO::Writer writer;
+    return writer;
+}
+
 int closeKeepingErrno(int fd)
 {
     const int saved = errno;
@@ -196,7 +202,7 @@ int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUP
 
 // O_TRUNC is what a shell redirection does; sysfs ignores it, plain files need it. O_NONBLOCK keeps
 // the open of a fifo from waiting for a reader; it is refused right after anyway.
-int writeValue(const QByteArray &path, const QByteArray &bytes)
+int writeDirect(const QByteArray &path, const QByteArray &bytes)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -216,6 +222,34 @@ int writeValue(const QByteArray &path, const QByteArray &bytes)
     const int error = n < 0 ? errno : (n < bytes.size() ? EIO : 0);
     ::close(fd);
     return error;
+}
+
+int writeValue(const QByteArray &path, const QByteArray &bytes)
+{
+    const Writer &writer = installedWriter();
+    return writer ? writer(path, bytes) : writeDirect(path, bytes);
+}
+
+void setWriter(Writer writer)
+{
+    installedWriter() = std::move(writer);
+}
+
+QByteArray errnoName(int error)
+{
+    const char *name = error > 0 ? ::strerrorname_np(error) : nullptr;
+    return name ? QByteArray(name) : QByteArray();
+}
+
+int errnoFromName(const QByteArray &name)
+{
+    // Linux numbers its errors below 134; the C library names each.
+    for (int error = 1; error < 200; ++error) {
+        const char *known = ::strerrorname_np(error);
+        if (known && name == known)
+            return error;
+    }
+    return 0;
 }
 
 bool passErrno(int error)

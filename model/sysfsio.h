@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -36,7 +38,21 @@ int readAttributes(const QByteArray &dir, const char *suffix, QMap<QString, CPUP
 // Stores bytes in the regular file at path with one write(2), as sysfs wants a value: the last
 // component is never followed if it is a link (ELOOP), anything but a regular file is refused
 // (EPERM) and a short write leaves a cut value (EIO). Returns 0 or the errno.
+// Goes to the writer installed with setWriter() instead, if there is one.
 int writeValue(const QByteArray &path, const QByteArray &bytes);
+// writeValue() itself, whatever writer is installed: for the one that finally writes.
+int writeDirect(const QByteArray &path, const QByteArray &bytes);
+
+// Where writeValue() sends its writes from now on (an empty function: back to writeDirect()). A
+// process that is not root installs one that asks the root helper; it returns 0 or an errno as
+// writeDirect() does. Set it before other threads write.
+using Writer = std::function<int(const QByteArray &path, const QByteArray &bytes)>;
+void setWriter(Writer writer);
+
+// The symbolic name of an errno ("EINVAL"), empty for one the C library does not name; and back,
+// 0 for a name that is not an errno's.
+QByteArray errnoName(int error);
+int errnoFromName(const QByteArray &name);
 
 // For interfaces that report through errno: sets it to error unless that is 0; true for 0.
 bool passErrno(int error);

@@ -21,6 +21,10 @@ packages=(
 packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file lintian)
 # Checking the manual pages.
 packages+=(groff-base)
+# The helper on a private system bus with a mock polkit authority (test_helper).
+packages+=(dbus-daemon python3-dbusmock)
+# The user's window on a headless Wayland compositor, without XWayland (test_helper).
+packages+=(weston qtwayland5)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,7 +12,7 @@
 # The line is "SPDX-License-Identifier: GPL-3.0-or-later", except in the AppStream metainfo, whose
 # metadata is CC0-1.0 as its <metadata_license> says. Left out, because they cannot carry a comment
 # or are not ours to mark:
-#   pictures (png, jpg, svg, ico) and the fuzzer's binary inputs (bin), JSON (it has no comments:
+#   pictures (png, jpg, svg, ico), the fuzzers' inputs (tests/fuzz/corpus*, regressions*), JSON (it has no comments:
 #   the settings files, fuzz corpus and its regressions), LICENSE (the licence itself),
 #   share/debian/copyright (machine-readable, it states every file's licence itself), empty
 #   placeholders (.keep), Qt Linguist catalogues (ts: lupdate rewrites them whole) and everything
@@ -35,12 +35,16 @@ fi
 # style FILE: prints the comment's opening and closing, "skip" for files left out, nothing if unknown.
 style() {
     local path=$1 name=${1##*/}
+    # The fuzzers' inputs are data for the fuzzers, byte for byte.
+    case $path in
+    tests/fuzz/corpus*/* | tests/fuzz/regressions*/*) echo skip; return ;;
+    esac
     case $name in
     *.png | *.jpg | *.jpeg | *.svg | *.ico | *.bin | *.json | *.ts | LICENSE | .keep) echo skip ;;
     copyright) [[ $path == */debian/copyright ]] && echo skip ;;
     *.cpp | *.h) echo '// |' ;;
     *.qss) echo '/* | */' ;;
-    *.md | *.qrc | *.xml | *.xml.in | *.policy | *.policy.in) echo '<!-- | -->' ;;
+    *.md | *.qrc | *.xml | *.xml.in | *.policy | *.policy.in | *.conf) echo '<!-- | -->' ;;
     *.[1-9] | *.[1-9].in) echo '.\" |' ;;
     CMakeLists.txt | *.cmake | *.sh | *.bash | *.fish | *.desktop | *.service | *.service.in | *.supp | *.dict | \
         .gitignore | .clang-format | .clang-tidy | lintian-overrides | _*) echo '# |' ;;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "helperclient.h"
 #include "mainwindow.h"
 #include "safetext.h"
 #include "startup.h"
@@ -40,6 +41,9 @@ int main(int argc, char **argv)
                               QCoreApplication::translate("main", "Run it as root user"));
         std::abort();
     }
+    // A user's window changes settings through the root helper, which asks polkit first.
+    if (::geteuid() != 0)
+        HelperClient::install();
 
     StartUp::quitOnTerminationSignals();
     StartUp::installStyleSheet(app);

@@ -15,9 +15,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "one-click profiles for all cores, and saving and loading all writable settings"
     "as a JSON file."
     ""
-    "The window starts from the application menu and asks for an administrator"
-    "password through polkit. freqdeck-cli does the same from scripts, and two"
-    "systemd units restore a saved settings file at boot and after resume.")
+    "The window starts from the application menu in the user's session; a small"
+    "root service on the system bus, freqdeck-helper, makes its changes after polkit"
+    "asks for an administrator password. freqdeck-cli does the same from scripts,"
+    "and two systemd units restore a saved settings file at boot and after resume.")
 # The paths baked into the units and the launcher are those of the configured prefix.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # The window and the polkit action have absolute destinations; DESTDIR keeps them in the package.
@@ -34,8 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt and the C++ runtime, as dpkg-shlibdeps finds them in the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Only the menu entry needs pkexec: root, freqdeck-cli and the units work without it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec | policykit-1")
+# A user's changes need polkitd (the helper asks it), and the root window without the helper needs
+# pkexec: root, its freqdeck-cli and the units work without either.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "polkitd | policykit-1, pkexec | policykit-1")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/postinst ${CMAKE_CURRENT_LIST_DIR}/prerm ${CMAKE_CURRENT_LIST_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -29,22 +29,27 @@ fi
 
 value() { xmllint --nonet --xpath "string($1)" "$policy" 2>/dev/null; }
 
-[ "$(value 'count(//action)')" = 1 ] || fail "expected exactly one action"
-id=$(value '//action/@id')
-[[ "$id" =~ ^[A-Za-z][A-Za-z0-9.-]*$ ]] || fail "action id '$id' has characters polkit rejects"
-[ "$(basename "$policy" .policy)" = "${id%.*}" ] || fail "file not named after the action's namespace ${id%.*}"
-[ -n "$(value '//action/description')" ] && [ -n "$(value '//action/message')" ] ||
-    fail "description or message empty: the password dialog shows them"
-
-# An administrator's password, at the active local session only.
-for key in allow_any allow_inactive allow_active; do
-    want=no
-    [ $key = allow_active ] && want=auth_admin_keep
-    got=$(value "//action/defaults/$key")
-    [ "$got" = "$want" ] || fail "$key is '$got', not '$want'"
+# pkexec's start of the root window, and the helper's changes: nothing else.
+ids=$(value "concat(//action[1]/@id, ' ', //action[2]/@id, ' ', count(//action))")
+[ "$ids" = "org.freqdeck.Freqdeck.run org.freqdeck.Freqdeck.change 2" ] || fail "actions are '$ids'"
+for id in org.freqdeck.Freqdeck.run org.freqdeck.Freqdeck.change; do
+    [ "$(basename "$policy" .policy)" = "${id%.*}" ] || fail "file not named after the action's namespace ${id%.*}"
+    action="//action[@id='$id']"
+    [ -n "$(value "$action/description")" ] && [ -n "$(value "$action/message")" ] ||
+        fail "$id: description or message empty: the password dialog shows them"
+    # An administrator's password, at the active local session only.
+    for key in allow_any allow_inactive allow_active; do
+        want=no
+        [ $key = allow_active ] && want=auth_admin_keep
+        got=$(value "$action/defaults/$key")
+        [ "$got" = "$want" ] || fail "$id: $key is '$got', not '$want'"
+    done
 done
+# The helper's action lets no program run.
+[ "$(value "count(//action[@id='org.freqdeck.Freqdeck.change']/annotate)")" = 0 ] ||
+    fail "org.freqdeck.Freqdeck.change carries annotations"
 
-annotation() { value "//action/annotate[@key='org.freedesktop.policykit.exec.$1']"; }
+annotation() { value "//action[@id='org.freqdeck.Freqdeck.run']/annotate[@key='org.freedesktop.policykit.exec.$1']"; }
 [ "$(annotation path)" = "$window" ] || fail "exec.path is '$(annotation path)', not the window program $window"
 [ -n "$(annotation allow_gui)" ] || fail "exec.allow_gui is empty: pkexec would drop DISPLAY and XAUTHORITY"
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The restore units as the build configures them: systemd-analyze verify finds nothing, their
-# sandbox keeps systemd-analyze security's exposure at 2.0 or below, and the command they run
-# refuses a settings file that others may write, saying why on standard error (the journal).
+# The units as the build configures them: systemd-analyze verify finds nothing, their sandbox keeps
+# systemd-analyze security's exposure at 2.0 or below, the restore units' command refuses a
+# settings file that others may write, saying why on standard error (the journal), and the helper's
+# unit is a D-Bus service under the name its activation file gives.
 # usage: checkunits.sh UNIT...
 set -uo pipefail
 command -v systemd-analyze >/dev/null || { echo "skipped: systemd-analyze is not installed"; exit 77; }
@@ -24,6 +25,12 @@ for unit in "$@"; do
     status=$?
     echo "$name: $(grep 'Overall exposure' <<<"$rating")"
     [ "$status" -eq 0 ] || fail "$name: exposure above 2.0 (status $status):"$'\n'"$(grep "✗" <<<"$rating")"
+
+    if [ "$name" = freqdeck-helper.service ]; then
+        [ "$(sed -n 's/^Type=//p' "$unit")" = dbus ] && [ "$(sed -n 's/^BusName=//p' "$unit")" = org.freqdeck.Helper ] ||
+            fail "$name is not a D-Bus service named org.freqdeck.Helper"
+        continue
+    fi
 
     # The unit's own command, on a file that anyone could have written instead of its own file.
     file="$work/settings.json"

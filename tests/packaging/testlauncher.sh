@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The launcher as configured by the build, with a stand-in window at WINDOW: root starts the window
-# itself with its arguments, anyone else goes through pkexec without any (Qt would load plugins named
-# in them as root), and without pkexec or a display it stops with a message instead of failing
-# somewhere further on.
-# usage: testlauncher.sh LAUNCHER WINDOW
+# The launcher as configured by the build, with stand-in windows at WINDOW (root's) and USER_WINDOW:
+# root starts its window itself with its arguments; anyone else starts the user's window with them
+# where freqdeck-helper answers on the system bus, and otherwise goes through pkexec without any (Qt
+# would load plugins named in them as root), and without pkexec or a display it stops with a
+# message instead of failing somewhere further on.
+# usage: testlauncher.sh LAUNCHER WINDOW USER_WINDOW
 set -uo pipefail
-launcher=$1 window=$2
+launcher=$1 window=$2 user_window=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,17 +22,25 @@ cat > "$window" <<'STUB'
 { echo "uid=$(id -u)"; for a in "$@"; do echo "arg=$a"; done; } > "$FREQDECK_TEST_OUT/window"
 exit 7
 STUB
-mkdir "$work/bin" "$work/nopkexec" "$work/out"
+sed 's|/window"|/userwindow"|' "$window" > "$user_window"
+mkdir "$work/bin" "$work/nopkexec" "$work/helper" "$work/out"
 chmod 777 "$work/out"
 cat > "$work/bin/pkexec" <<'STUB'
 #!/bin/sh
 for a in "$@"; do echo "arg=$a"; done > "$FREQDECK_TEST_OUT/pkexec"
 exit 126
 STUB
-chmod 755 "$window" "$work/bin/pkexec"
+# busctl as the helper answers it (the case of $work/helper), saying what it was asked.
+cat > "$work/helper/busctl" <<'STUB'
+#!/bin/sh
+echo "$*" > "$FREQDECK_TEST_OUT/busctl"
+STUB
+cp "$work/bin/pkexec" "$work/helper/pkexec"
+chmod 755 "$window" "$user_window" "$work/bin/pkexec" "$work/helper/pkexec" "$work/helper/busctl"
 # The launcher needs id and nothing else from PATH; pkexec is there or not as each case wants.
 ln -s "$(command -v id)" "$work/bin/id"
 ln -s "$(command -v id)" "$work/nopkexec/id"
+ln -s "$(command -v id)" "$work/helper/id"
 
 args=(-platformpluginpath "two words" "" '$HOME;*' -plugin x)
 expected_args=$(printf 'arg=%s\n' "${args[@]}")
@@ -66,9 +75,18 @@ if ! $can_switch; then
     exit $((failures ? 1 : 77))
 fi
 
+run user "$work/helper" ""
+[ "$status" -eq 7 ] || fail "with the helper: exit status $status, not the window's 7"
+[ ! -e "$work/out/pkexec" ] && [ ! -e "$work/out/window" ] || fail "with the helper: started the root window"
+[ "$(cat "$work/out/busctl" 2>/dev/null)" = "--system call org.freqdeck.Helper /org/freqdeck/Helper org.freedesktop.DBus.Peer Ping" ] ||
+    fail "with the helper: asked busctl $(cat "$work/out/busctl" 2>/dev/null || echo nothing)"
+[ "$(cat "$work/out/userwindow" 2>/dev/null)" = "uid=$(id -u nobody)"$'\n'"$expected_args" ] ||
+    fail "with the helper: the user's window got $(cat "$work/out/userwindow" 2>/dev/null || echo nothing)"
+
+# Without busctl (the helper cannot be asked), the root window through pkexec.
 run user "$work/bin" ":5"
 [ "$status" -eq 126 ] || fail "through pkexec: exit status $status, not pkexec's 126"
-[ ! -e "$work/out/window" ] || fail "through pkexec: started the window itself"
+[ ! -e "$work/out/window" ] && [ ! -e "$work/out/userwindow" ] || fail "through pkexec: started a window itself"
 [ "$(cat "$work/out/pkexec" 2>/dev/null)" = "arg=$window" ] ||
     fail "through pkexec: pkexec got $(cat "$work/out/pkexec" 2>/dev/null || echo nothing)"
 grep -q "takes no arguments; ignoring them" "$work/out/stderr" ||

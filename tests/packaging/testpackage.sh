@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with scripts/package.sh and checks what a user would get from it: the
 # control fields, the file list with owners and modes, that the pieces point at each other (menu
-# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli), that
+# entry -> launcher -> polkit action -> window; metainfo -> menu entry; units -> freqdeck-cli; D-Bus
+# activation -> helper unit -> helper, and the bus policy for its name), that
 # the packaged freqdeck-cli runs, and that lintian finds no error.
 # usage: testpackage.sh SOURCE_DIR WORK_DIR VERSION
 set -uo pipefail
@@ -29,7 +30,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 # The names alone, one a line: "a (>= 1), b | c" gives a, b and c.
 depends_names=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')
-for lib in libqt5core5a libqt5gui5 libqt5widgets5 libstdc++6 libc6; do
+for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5dbus5 libstdc++6 libc6; do
     grep -qxF "$lib" <<<"$depends_names" || fail "Depends lacks $lib: $depends"
 done
 [[ "$(field Recommends)$depends" == *pkexec* ]] || fail "neither Depends nor Recommends names pkexec"
@@ -38,12 +39,17 @@ done
 listing=$(dpkg-deb -c "$deb" | awk '{ sub(/^\.\//, "", $6); print $1, $2, "/" $6 }')
 entry() { awk -v p="$1" '$3 == p' <<<"$listing"; }
 window=/opt/freqdeck/bin/freqdeck
-executables=("$window" /usr/bin/freqdeck /usr/bin/freqdeck-cli)
+user_window=/usr/libexec/freqdeck/freqdeck
+helper=/usr/libexec/freqdeck/freqdeck-helper
+executables=("$window" "$user_window" "$helper" /usr/bin/freqdeck /usr/bin/freqdeck-cli)
 data=(/usr/share/applications/org.freqdeck.Freqdeck.desktop
       /usr/share/metainfo/org.freqdeck.Freqdeck.metainfo.xml
       /usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy
       /lib/systemd/system/freqdeck-restore.service
       /lib/systemd/system/freqdeck-restore-resume.service
+      /lib/systemd/system/freqdeck-helper.service
+      /usr/share/dbus-1/system-services/org.freqdeck.Helper.service
+      /usr/share/dbus-1/system.d/org.freqdeck.Helper.conf
       /usr/share/man/man1/freqdeck.1.gz
       /usr/share/man/man1/freqdeck-cli.1.gz
       /usr/share/bash-completion/completions/freqdeck-cli
@@ -83,6 +89,27 @@ exec_path=$(xmllint --nonet --xpath "string(//annotate[@key='org.freedesktop.pol
 [[ "$(file -b "$tree$window")" == *ELF*executable* ]] || fail "$window is not an executable: $(file -b "$tree$window")"
 # pkexec matches the action by the exact path the launcher hands it.
 grep -qx "program='$window'" "$tree/usr/bin/freqdeck" || fail "the launcher does not start $window"
+
+# A user's launcher starts the user's copy where the helper answers: D-Bus activates the helper's
+# unit by the name its activation file gives, the unit runs the packaged helper under that name,
+# the bus lets root alone own it, and polkit knows the action the helper asks about.
+grep -qx "user_program='$user_window'" "$tree/usr/bin/freqdeck" || fail "the launcher does not start $user_window"
+[[ "$(file -b "$tree$user_window")" == *ELF*executable* ]] || fail "$user_window is not an executable"
+activation="$tree/usr/share/dbus-1/system-services/org.freqdeck.Helper.service"
+bus_name=$(sed -n 's/^Name=//p' "$activation")
+helper_unit=$(sed -n 's/^SystemdService=//p' "$activation")
+[ "$bus_name" = org.freqdeck.Helper ] && [ -f "$tree/lib/systemd/system/$helper_unit" ] ||
+    fail "D-Bus activates '$helper_unit' for '$bus_name'"
+[ "$(sed -n 's/^BusName=//p' "$tree/lib/systemd/system/$helper_unit" 2>/dev/null)" = "$bus_name" ] ||
+    fail "$helper_unit does not take $bus_name"
+[ "$(sed -n 's/^ExecStart=//p' "$tree/lib/systemd/system/$helper_unit" 2>/dev/null)" = "$helper" ] ||
+    fail "$helper_unit does not run $helper"
+bus_policy="$tree/usr/share/dbus-1/system.d/org.freqdeck.Helper.conf"
+[ "$(xmllint --nonet --xpath "string(//policy[@user='root']/allow/@own)" "$bus_policy")" = "$bus_name" ] &&
+    [ "$(xmllint --nonet --xpath "count(//allow[@own])" "$bus_policy")" = 1 ] ||
+    fail "the bus policy does not give $bus_name to root alone"
+xmllint --nonet --xpath "//action[@id='org.freqdeck.Freqdeck.change']" "$policy" >/dev/null 2>&1 ||
+    fail "the polkit action org.freqdeck.Freqdeck.change that the helper asks about is not packaged"
 
 desktop="$tree/usr/share/applications/org.freqdeck.Freqdeck.desktop"
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
