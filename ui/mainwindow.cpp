@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -94,8 +95,25 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
         else if (cores.contains(current - 1) && corePages[static_cast<size_t>(current - 1)])
             corePages[static_cast<size_t>(current - 1)]->updateInfo();
     });
+    addPageShortcuts();
     chooseNavigation();
     updateSampling();
+}
+
+void MainWindow::addPageShortcuts()
+{
+    // Window-wide, so that they work from whichever field of a page has the focus.
+    const auto add = [this](const QKeySequence &keys, auto page) {
+        auto *shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, page] { showPage(page()); });
+    };
+    // Round the pages, as tabs elsewhere do.
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { return (current + pages->count() - 1) % pages->count(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { return (current + 1) % pages->count(); });
+    // Alt+1 is the overview, Alt+2 the first core's page.
+    for (int index = 0; index < qMin(9, pages->count()); ++index)
+        add(QKeySequence(Qt::ALT | (Qt::Key_1 + index)), [index] { return index; });
 }
 
 MainWindow::~MainWindow()

@@ -18,7 +18,8 @@ class SwitchButton;
 // The navigation above the stack of pages. While a segment per core fits the window it is the
 // segmented switch ("All", then one segment per core); beyond that a compact navigator. Core pages
 // are built when first shown. One sampler reads the cores the shown page needs once a second off
-// the GUI thread, and only while the window is shown and not minimised.
+// the GUI thread, and only while the window is shown and not minimised. Ctrl+PgUp/PgDown and Alt+1 to
+// Alt+9 change pages whichever navigation is shown.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ protected:
 
 private:
     void chooseNavigation();
+    void addPageShortcuts();
     void updateSampling();
     QVector<int> coresOfPage(int index) const;
 
