@@ -26,8 +26,8 @@
 #include "mountnamespace.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
-#include "sampler.h"
 #include "processorpanel.h"
+#include "sampler.h"
 #include "switchbutton.h"
 
 // The window on a simulated machine, used as a person would: clicks on the profile selector, the
@@ -281,7 +281,8 @@ void TestSimulatedMachine::powersaveFromTheOverview()
         QTRY_COMPARE(readFile(sim.policy(i, "scaling_cur_freq")), QByteArray("800000\n"));
     for (int i = 0; i < cpus; ++i) {
         const QString line =
-            QStringLiteral("CPU %1 : isEnabled = 1,\t scaling_cur_freq = 800000,\t cpuinfo_cur_freq = 800000\n").arg(i);
+            QStringLiteral("CPU %1 : isEnabled = 1,\t scaling_cur_freq = 800 MHz,\t cpuinfo_cur_freq = 800 MHz\n")
+                .arg(i);
         QTRY_VERIFY2(overviewText(window).contains(line), qPrintable(overviewText(window)));
     }
 

@@ -98,6 +98,49 @@
     </message>
 </context>
 <context>
+    <name>CoreNavigator</name>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>Previous core</source>
+        <translation>Voriger Kern</translation>
+    </message>
+    <message>
+        <source>Next core</source>
+        <translation>Nächster Kern</translation>
+    </message>
+    <message>
+        <source>Choose a core</source>
+        <translation>Kern wählen</translation>
+    </message>
+    <message>
+        <source>Every core with its current frequency</source>
+        <translation>Jeder Kern mit seiner aktuellen Frequenz</translation>
+    </message>
+    <message>
+        <source>Go to core…</source>
+        <translation>Gehe zu Kern…</translation>
+    </message>
+    <message>
+        <source>Type a core&apos;s number and press Enter</source>
+        <translation>Nummer eines Kerns eingeben und Enter drücken</translation>
+    </message>
+    <message>
+        <source>Core %1 · offline</source>
+        <translation>Kern %1 · abgeschaltet</translation>
+    </message>
+    <message>
+        <source>Core %1</source>
+        <translation>Kern %1</translation>
+    </message>
+    <message>
+        <source>Core %1 · %2 MHz</source>
+        <translation>Kern %1 · %2 MHz</translation>
+    </message>
+</context>
+<context>
     <name>MainPage</name>
     <message>
         <source>Profile for all CPUs</source>
@@ -165,6 +208,10 @@ Do you want to replace it?</source>
         <translation>%1 gibt es schon.
 Möchten Sie die Datei ersetzen?</translation>
     </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -222,6 +269,93 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>%1 succeed, %2 failed. %3</source>
         <translation>%1 erfolgreich, %2 fehlgeschlagen. %3</translation>
     </message>
+    <message>
+        <source>unreadable: %1</source>
+        <translation>nicht lesbar: %1</translation>
+    </message>
+    <message>
+        <source>a preference from the list, or a raw value from 0 to 255</source>
+        <translation>eine Vorgabe aus der Liste oder ein Rohwert von 0 bis 255</translation>
+    </message>
+    <message>
+        <source>0 favours performance, 15 saving power</source>
+        <translation>0 bevorzugt Leistung, 15 Energiesparen</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessorPanel</name>
+    <message>
+        <source>on</source>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>Boost</source>
+        <translation>Boost</translation>
+    </message>
+    <message>
+        <source>cpufreq/boost or intel_pstate/no_turbo</source>
+        <translation>cpufreq/boost oder intel_pstate/no_turbo</translation>
+    </message>
+    <message>
+        <source>Driver mode</source>
+        <translation>Treibermodus</translation>
+    </message>
+    <message>
+        <source>intel_pstate/status or amd_pstate/status</source>
+        <translation>intel_pstate/status oder amd_pstate/status</translation>
+    </message>
+    <message>
+        <source>Max performance</source>
+        <translation>Höchstleistung</translation>
+    </message>
+    <message>
+        <source>Min performance</source>
+        <translation>Mindestleistung</translation>
+    </message>
+    <message>
+        <source>Dynamic boost</source>
+        <translation>Dynamischer Boost</translation>
+    </message>
+    <message>
+        <source>Preferred cores</source>
+        <translation>Bevorzugte Kerne</translation>
+    </message>
+    <message>
+        <source>amd_pstate/prefcore; ranking: cpufreq/amd_pstate_prefcore_ranking</source>
+        <translation>amd_pstate/prefcore; Rangfolge: cpufreq/amd_pstate_prefcore_ranking</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>; ranking</source>
+        <translation>; Rangfolge</translation>
+    </message>
+    <message>
+        <source>Processor</source>
+        <translation>Prozessor</translation>
+    </message>
+    <message>
+        <source>Switching the driver to %1 mode resets every core&apos;s governor, limits and energy preference, and the new mode may lack some of them.
+
+Switch now?</source>
+        <translation>Der Wechsel des Treibers in den Modus %1 setzt Governor, Grenzen und Energievorgabe jedes Kerns zurück, und dem neuen Modus fehlen vielleicht einige davon.
+
+Jetzt wechseln?</translation>
+    </message>
+    <message>
+        <source>The driver is in %1 mode now, with its default settings.
+
+Apply the settings the cores had before the switch?</source>
+        <translation>Der Treiber ist jetzt im Modus %1, mit seinen Standardeinstellungen.
+
+Die Einstellungen der Kerne von vor dem Wechsel anwenden?</translation>
+    </message>
+    <message>
+        <source>%1 mode</source>
+        <translation>Modus %1</translation>
+    </message>
 </context>
 <context>
     <name>Profile</name>
@@ -272,6 +406,13 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Brings every core online and changes nothing else.</source>
         <translation>Schaltet jeden Kern ein und ändert sonst nichts.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>unreadable (%1)</source>
+        <translation>nicht lesbar (%1)</translation>
     </message>
 </context>
 <context>

@@ -98,6 +98,49 @@
     </message>
 </context>
 <context>
+    <name>CoreNavigator</name>
+    <message>
+        <source>All</source>
+        <translation>Tous</translation>
+    </message>
+    <message>
+        <source>Previous core</source>
+        <translation>Cœur précédent</translation>
+    </message>
+    <message>
+        <source>Next core</source>
+        <translation>Cœur suivant</translation>
+    </message>
+    <message>
+        <source>Choose a core</source>
+        <translation>Choisir un cœur</translation>
+    </message>
+    <message>
+        <source>Every core with its current frequency</source>
+        <translation>Chaque cœur avec sa fréquence actuelle</translation>
+    </message>
+    <message>
+        <source>Go to core…</source>
+        <translation>Aller au cœur…</translation>
+    </message>
+    <message>
+        <source>Type a core&apos;s number and press Enter</source>
+        <translation>Saisir le numéro d’un cœur et appuyer sur Entrée</translation>
+    </message>
+    <message>
+        <source>Core %1 · offline</source>
+        <translation>Cœur %1 · hors ligne</translation>
+    </message>
+    <message>
+        <source>Core %1</source>
+        <translation>Cœur %1</translation>
+    </message>
+    <message>
+        <source>Core %1 · %2 MHz</source>
+        <translation>Cœur %1 · %2 MHz</translation>
+    </message>
+</context>
+<context>
     <name>MainPage</name>
     <message>
         <source>Profile for all CPUs</source>
@@ -165,6 +208,10 @@ Do you want to replace it?</source>
         <translation>%1 existe déjà.
 Voulez-vous le remplacer ?</translation>
     </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -222,6 +269,93 @@ Voulez-vous le remplacer ?</translation>
         <source>%1 succeed, %2 failed. %3</source>
         <translation>%1 réussi(s), %2 en échec. %3</translation>
     </message>
+    <message>
+        <source>unreadable: %1</source>
+        <translation>illisible : %1</translation>
+    </message>
+    <message>
+        <source>a preference from the list, or a raw value from 0 to 255</source>
+        <translation>une préférence de la liste, ou une valeur brute de 0 à 255</translation>
+    </message>
+    <message>
+        <source>0 favours performance, 15 saving power</source>
+        <translation>0 favorise les performances, 15 les économies d’énergie</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessorPanel</name>
+    <message>
+        <source>on</source>
+        <translation>activé</translation>
+    </message>
+    <message>
+        <source>Boost</source>
+        <translation>Boost</translation>
+    </message>
+    <message>
+        <source>cpufreq/boost or intel_pstate/no_turbo</source>
+        <translation>cpufreq/boost ou intel_pstate/no_turbo</translation>
+    </message>
+    <message>
+        <source>Driver mode</source>
+        <translation>Mode du pilote</translation>
+    </message>
+    <message>
+        <source>intel_pstate/status or amd_pstate/status</source>
+        <translation>intel_pstate/status ou amd_pstate/status</translation>
+    </message>
+    <message>
+        <source>Max performance</source>
+        <translation>Performances maximales</translation>
+    </message>
+    <message>
+        <source>Min performance</source>
+        <translation>Performances minimales</translation>
+    </message>
+    <message>
+        <source>Dynamic boost</source>
+        <translation>Boost dynamique</translation>
+    </message>
+    <message>
+        <source>Preferred cores</source>
+        <translation>Cœurs préférés</translation>
+    </message>
+    <message>
+        <source>amd_pstate/prefcore; ranking: cpufreq/amd_pstate_prefcore_ranking</source>
+        <translation>amd_pstate/prefcore ; classement : cpufreq/amd_pstate_prefcore_ranking</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>désactivé</translation>
+    </message>
+    <message>
+        <source>; ranking</source>
+        <translation> ; classement</translation>
+    </message>
+    <message>
+        <source>Processor</source>
+        <translation>Processeur</translation>
+    </message>
+    <message>
+        <source>Switching the driver to %1 mode resets every core&apos;s governor, limits and energy preference, and the new mode may lack some of them.
+
+Switch now?</source>
+        <translation>Passer le pilote en mode %1 réinitialise le gouverneur, les limites et la préférence énergétique de chaque cœur, et le nouveau mode peut ne pas tous les offrir.
+
+Changer maintenant ?</translation>
+    </message>
+    <message>
+        <source>The driver is in %1 mode now, with its default settings.
+
+Apply the settings the cores had before the switch?</source>
+        <translation>Le pilote est maintenant en mode %1, avec ses réglages par défaut.
+
+Appliquer les réglages qu’avaient les cœurs avant le changement ?</translation>
+    </message>
+    <message>
+        <source>%1 mode</source>
+        <translation>mode %1</translation>
+    </message>
 </context>
 <context>
     <name>Profile</name>
@@ -272,6 +406,13 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>Brings every core online and changes nothing else.</source>
         <translation>Met chaque cœur en ligne et ne change rien d’autre.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>unreadable (%1)</source>
+        <translation>illisible (%1)</translation>
     </message>
 </context>
 <context>

@@ -35,6 +35,14 @@ QString settingsFileName(const QString &chosen)
     return chosen.endsWith(QLatin1String(".json")) ? chosen : chosen + QLatin1String(".json");
 }
 
+// The kernel's kHz as whole MHz; anything that is no number shows as it was read.
+QString megahertz(const QString &kiloHertz)
+{
+    bool isNumber = false;
+    const qlonglong value = kiloHertz.toLongLong(&isNumber);
+    return isNumber ? MainPage::tr("%1 MHz").arg(value / 1000) : kiloHertz;
+}
+
 QString profileName(int index)
 {
     return QCoreApplication::translate("Profile", Profile::of(index).label);
@@ -205,8 +213,8 @@ void MainPage::updateOverview()
     for (const CPUCore &core : cpuInfo.cores) {
         const CPUPolicy cpuinfoRecord = core.policies.value(cpuinfoName);
         const CPUPolicy scalingRecord = core.policies.value(scalingName);
-        const QString cpuinfoCur = cpuinfoRecord.readError != 0 ? tr("unreadable") : cpuinfoRecord.value;
-        const QString scalingCur = scalingRecord.readError != 0 ? tr("unreadable") : scalingRecord.value;
+        const QString cpuinfoCur = cpuinfoRecord.readError != 0 ? tr("unreadable") : megahertz(cpuinfoRecord.value);
+        const QString scalingCur = scalingRecord.readError != 0 ? tr("unreadable") : megahertz(scalingRecord.value);
         // One multi-argument arg() so that a value containing "%2" is never substituted again.
         text += line.arg(QString::number(core.core_id()), QString::number(core.isEnabled() ? 1 : 0), scalingName,
                          scalingCur, cpuinfoName, cpuinfoCur);
