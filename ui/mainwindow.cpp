@@ -109,11 +109,11 @@ void MainWindow::addPageShortcuts()
         connect(shortcut, &QShortcut::activated, this, [this, page] { showPage(page()); });
     };
     // Round the pages, as tabs elsewhere do.
-    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { return (current + pages->count() - 1) % pages->count(); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { return (current + 1) % pages->count(); });
+    add(QKeySequence(QStringLiteral("Ctrl+PgUp")), [this] { return (current + pages->count() - 1) % pages->count(); });
+    add(QKeySequence(QStringLiteral("Ctrl+PgDown")), [this] { return (current + 1) % pages->count(); });
     // Alt+1 is the overview, Alt+2 the first core's page.
     for (int index = 0; index < qMin(9, pages->count()); ++index)
-        add(QKeySequence(Qt::ALT | (Qt::Key_1 + index)), [index] { return index; });
+        add(QKeySequence(QStringLiteral("Alt+%1").arg(index + 1)), [index] { return index; });
 }
 
 MainWindow::~MainWindow()
