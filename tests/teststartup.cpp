@@ -139,6 +139,12 @@ void TestStartUp::rootWindowLoadsNoPluginOfTheUser()
 
     QProcessEnvironment env;
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The sanitizer build's settings (suppressions of Qt's own leaks) reach the window too.
+    const QProcessEnvironment own = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (own.contains(QLatin1String(name)))
+            env.insert(QLatin1String(name), own.value(QLatin1String(name)));
+    }
     // Root's own, so that Qt does not make one of its own in /tmp.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (QString entry : qAsConst(environment)) {

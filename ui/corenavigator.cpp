@@ -44,7 +44,6 @@ CoreNavigator::CoreNavigator(CPUInfo &cpuInfo, QWidget *parent)
     cores->setToolTip(tr("Every core with its current frequency"));
 
     jump->setPlaceholderText(tr("Go to core…"));
-    jump->setClearButtonEnabled(true);
     jump->setFixedSize(150, 40);
     jump->setToolTip(tr("Type a core's number and press Enter"));
 
