@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a simulated machine: inside a private mount namespace, the simulator's tree
-# stands in for /sys/devices/system/cpu and its cpuinfo for /proc/cpuinfo. The simulator is
+# stands in for /sys (the CPUs and the devices it simulates beside them) and its cpuinfo for
+# /proc/cpuinfo, as its stat does for /proc/stat where it serves one. The simulator is
 # stopped afterwards, also when the command fails. Root gets a mount namespace of its own; a user
 # gets one inside a user namespace, where the command runs as root of that namespace, and needs
 # read and write access to /dev/fuse and fusermount3 to mount the simulator.
@@ -109,6 +110,7 @@ status=0
 "${enter[@]}" sh -c '
     mnt=$1
     shift
-    mount --bind "$mnt/cpu" /sys/devices/system/cpu && mount --bind "$mnt/cpuinfo" /proc/cpuinfo || exit 1
+    mount --bind "$mnt/sys" /sys && mount --bind "$mnt/cpuinfo" /proc/cpuinfo || exit 1
+    if [ -e "$mnt/stat" ]; then mount --bind "$mnt/stat" /proc/stat || exit 1; fi
     exec "$@"' sh "$mnt" "$@" || status=$?
 exit "$status"

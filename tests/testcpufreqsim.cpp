@@ -218,7 +218,7 @@ void TestCpufreqSim::attributeSets()
 void TestCpufreqSim::treeLayout()
 {
     Rig rig(Driver::AcpiCpufreq);
-    QCOMPARE(rig.m.list("/"), (std::vector<std::string>{"cpu", "cpuinfo"}));
+    QCOMPARE(rig.m.list("/"), (std::vector<std::string>{"cpu", "cpuinfo", "sys"}));
     const std::vector<std::string> top = rig.m.list("/cpu");
     const std::set<std::string> topSet(top.begin(), top.end());
     QCOMPARE(topSet, (std::set<std::string>{"cpu0", "cpu1", "cpu2", "cpu3", "cpu4", "cpu5", "cpu6", "cpu7", "cpufreq",
@@ -246,6 +246,25 @@ void TestCpufreqSim::treeLayout()
     QCOMPARE(rig.m.node("/cpuinfo")->mode, 0444u);
     QCOMPARE(rig.m.node("/cpuinfo")->size, std::size_t(0)); // like every /proc file
     QCOMPARE(rig.m.node("/cpu/cpufreq/policy0/scaling_governor")->size, std::size_t(4096));
+
+    // "/sys" stands in for the whole of /sys: the CPU tree is the same one there, and added
+    // files bring their directories with them and go through their own show and store.
+    QCOMPARE(rig.store("/sys/devices/system/cpu/cpufreq/policy2/scaling_governor", "powersave"), 0);
+    QCOMPARE(rig.attr(2, "scaling_governor"), QStringLiteral("powersave"));
+    QCOMPARE(rig.m.list("/sys/devices/system"), std::vector<std::string>{"cpu"});
+    std::string level = "7";
+    rig.m.addFile(
+        "/sys/class/demo/level", 0644, [&](std::string &out) { return out = level + '\n', 0; },
+        [&](std::string_view text, std::size_t count) {
+            level = std::string(text.substr(0, 1));
+            return long(count);
+        });
+    QCOMPARE(rig.m.list("/sys"), (std::vector<std::string>{"devices", "class"}));
+    QCOMPARE(rig.m.node("/sys/class/demo")->type, SimMachine::NodeType::Directory);
+    QCOMPARE(rig.store("/sys/class/demo/level", "3"), 0);
+    QCOMPARE(rig.read("/sys/class/demo/level"), QStringLiteral("3"));
+    QCOMPARE(rig.m.write("/sys/class/demo", "1"), long(-EISDIR));
+    QVERIFY(!rig.m.node("/sys/class/other"));
 }
 
 void TestCpufreqSim::unknownPathsDoNotExist()

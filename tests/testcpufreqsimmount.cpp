@@ -96,7 +96,11 @@ void TestCpufreqSimMount::treeListsWithModes()
         QVERIFY2(top.contains(QLatin1String(name)), name);
     QVERIFY(!top.contains(QStringLiteral("cpu8")));
     QCOMPARE(QDir(sim.mnt()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             (QStringList{QStringLiteral("cpu"), QStringLiteral("cpuinfo")}));
+             (QStringList{QStringLiteral("cpu"), QStringLiteral("cpuinfo"), QStringLiteral("sys")}));
+    // The same tree again where it sits in /sys, links and all.
+    QFile viaSys(sim.mnt() + QStringLiteral("/sys/devices/system/cpu/cpu7/cpufreq/scaling_max_freq"));
+    QVERIFY(viaSys.open(QIODevice::ReadOnly));
+    QCOMPARE(viaSys.readAll(), readAll(sim.policy(7, QStringLiteral("scaling_max_freq"))));
 
     // Listed through the cpuN/cpufreq link, as the model does.
     const QStringList attrs = QDir(sim.cpu() + QStringLiteral("/cpu3/cpufreq")).entryList(QDir::Files);

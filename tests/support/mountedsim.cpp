@@ -98,6 +98,11 @@ QString MountedSim::cpu() const
     return mnt() + QStringLiteral("/cpu");
 }
 
+QString MountedSim::sys() const
+{
+    return mnt() + QStringLiteral("/sys");
+}
+
 QString MountedSim::cpuInfo() const
 {
     return mnt() + QStringLiteral("/cpuinfo");

@@ -25,6 +25,7 @@ public:
     QString root() const;
     QString mnt() const;
     QString cpu() const;     // stands in for /sys/devices/system/cpu
+    QString sys() const;     // stands in for /sys, with the same CPU tree in it
     QString cpuInfo() const; // stands in for /proc/cpuinfo
     QString policy(int cpu, const QString &name) const;
     pid_t pid() const;

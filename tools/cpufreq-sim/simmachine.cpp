@@ -553,8 +553,13 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
     return std::nullopt;
 }
 
-std::optional<SimMachine::Node> SimMachine::node(const std::string &path) const
+std::optional<SimMachine::Node> SimMachine::node(const std::string &servedPath) const
 {
+    const std::string path = canonical(servedPath);
+    if (const auto extra = extraFiles.find(path); extra != extraFiles.end())
+        return Node{NodeType::File, extra->second.mode, {}, extra->second.size};
+    if (isExtraDir(path))
+        return Node{NodeType::Directory, 0755, {}, 0};
     const std::optional<Location> where = locate(path);
     if (!where)
         return std::nullopt;
@@ -595,15 +600,21 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &path) const
     return std::nullopt;
 }
 
-std::vector<std::string> SimMachine::list(const std::string &path) const
+std::vector<std::string> SimMachine::list(const std::string &servedPath) const
 {
+    const std::string path = canonical(servedPath);
+    if (isExtraDir(path))
+        return listExtra(path);
     const std::optional<Location> where = locate(path);
     std::vector<std::string> names;
     if (!where)
         return names;
     switch (where->kind) {
     case Location::Root:
-        names = {"cpu", "cpuinfo"};
+        names = {"cpu", "cpuinfo", "sys"};
+        for (std::string &name : listExtra(path))
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(std::move(name));
         break;
     case Location::CpuDir:
         for (int cpu = 0; cpu < cfg.cpus; ++cpu)
@@ -665,18 +676,21 @@ int SimMachine::open(const std::string &path, bool forRead, bool forWrite) const
     return 0;
 }
 
-int SimMachine::read(const std::string &path, std::string &out)
+int SimMachine::read(const std::string &servedPath, std::string &out)
 {
     out.clear();
-    const std::optional<Location> where = locate(path);
-    if (!where)
-        return ENOENT;
+    const std::string path = canonical(servedPath);
     if (const int err = open(path, true, false))
         return err;
     for (const auto &[failing, error] : cfg.readErrors) {
         if (failing == path)
             return error;
     }
+    if (const auto extra = extraFiles.find(path); extra != extraFiles.end())
+        return extra->second.show(out);
+    const std::optional<Location> where = locate(path);
+    if (!where)
+        return EISDIR;
     switch (where->kind) {
     case Location::CpuInfo:
         out = cpuInfoText();
@@ -721,11 +735,9 @@ int SimMachine::read(const std::string &path, std::string &out)
     }
 }
 
-long SimMachine::write(const std::string &path, std::string_view data)
+long SimMachine::write(const std::string &servedPath, std::string_view data)
 {
-    const std::optional<Location> where = locate(path);
-    if (!where)
-        return -ENOENT;
+    const std::string path = canonical(servedPath);
     if (const int err = open(path, false, true))
         return -err;
     if (data.empty())
@@ -733,6 +745,11 @@ long SimMachine::write(const std::string &path, std::string_view data)
     // kernfs hands a store at most one page per write(2) and reports only that much as written.
     const std::size_t count = std::min(data.size(), cfg.pageSize);
     const std::string_view text = asCString(data.substr(0, count));
+    if (const auto extra = extraFiles.find(path); extra != extraFiles.end())
+        return extra->second.store ? extra->second.store(text, count) : -EACCES;
+    const std::optional<Location> where = locate(path);
+    if (!where)
+        return -EISDIR;
     switch (where->kind) {
     case Location::CoreOnline:
         return storeOnline(where->cpu, text, count);
@@ -767,6 +784,48 @@ long SimMachine::write(const std::string &path, std::string_view data)
     default:
         return -EACCES;
     }
+}
+
+void SimMachine::addFile(const std::string &path, unsigned mode, Show show, Store store, std::size_t size)
+{
+    extraFiles[path] = ExtraFile{mode, std::move(show), std::move(store), size};
+}
+
+std::string SimMachine::canonical(const std::string &path)
+{
+    static const std::string cpuTree = "/sys/devices/system/cpu";
+    if (path.compare(0, cpuTree.size(), cpuTree) == 0 && (path.size() == cpuTree.size() || path[cpuTree.size()] == '/'))
+        return "/cpu" + path.substr(cpuTree.size());
+    return path;
+}
+
+bool SimMachine::isExtraDir(const std::string &path) const
+{
+    if (path == "/sys" || path == "/sys/devices" || path == "/sys/devices/system")
+        return true;
+    const std::string prefix = path + '/';
+    const auto next = extraFiles.lower_bound(prefix);
+    return next != extraFiles.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<std::string> SimMachine::listExtra(const std::string &path) const
+{
+    std::vector<std::string> names;
+    if (path == "/sys")
+        names.emplace_back("devices");
+    else if (path == "/sys/devices")
+        names.emplace_back("system");
+    else if (path == "/sys/devices/system")
+        names.emplace_back("cpu");
+    const std::string prefix = path == "/" ? path : path + '/';
+    for (auto it = extraFiles.lower_bound(prefix); it != extraFiles.end(); ++it) {
+        if (it->first.compare(0, prefix.size(), prefix) != 0)
+            break;
+        const std::string child = it->first.substr(prefix.size(), it->first.find('/', prefix.size()) - prefix.size());
+        if (std::find(names.begin(), names.end(), child) == names.end())
+            names.push_back(child);
+    }
+    return names;
 }
 
 std::string SimMachine::cpuList(bool online) const

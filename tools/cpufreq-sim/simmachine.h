@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,9 +12,11 @@
 #include <vector>
 
 // A machine's CPUs as the kernel shows them: the tree under /sys/devices/system/cpu, served
-// as "/cpu/...", and /proc/cpuinfo, served as "/cpuinfo". Reads and writes follow the rules
-// of the kernel's sysfs stores, including their error numbers, so the FUSE layer only has to
-// pass data and errors through. Not thread-safe: the caller serialises access.
+// as "/cpu/...", and /proc/cpuinfo, served as "/cpuinfo". "/sys/..." is the rest of a sysfs tree
+// around the CPUs: "/sys/devices/system/cpu" is the same tree as "/cpu", and the files of other
+// devices (added with addFile) sit beside it, so that the whole of it can stand in for /sys. Reads and writes follow
+// the rules of the kernel's sysfs stores, including their error numbers, so the FUSE layer only has to pass data and
+// errors through. Not thread-safe: the caller serialises access.
 class SimMachine
 {
 public:
@@ -68,7 +71,25 @@ public:
     // One write(2): the number of bytes taken, or -errno.
     long write(const std::string &path, std::string_view data);
 
+    // A file of its own outside the CPU tree, such as "/sys/class/power_supply/AC/online" or "/stat"
+    // (served beside cpuinfo); its directories exist as long as it does. show returns 0 or an errno;
+    // store, given the text cut at a page and at a NUL and the count taken, the count or -errno.
+    using Show = std::function<int(std::string &out)>;
+    using Store = std::function<long(std::string_view text, std::size_t count)>;
+    void addFile(const std::string &path, unsigned mode, Show show, Store store = {}, std::size_t size = 4096);
+
 private:
+    struct ExtraFile {
+        unsigned mode;
+        Show show;
+        Store store;
+        std::size_t size;
+    };
+    // The path as the CPU rules know it: "/sys/devices/system/cpu/..." becomes "/cpu/...".
+    static std::string canonical(const std::string &path);
+    bool isExtraDir(const std::string &path) const;
+    std::vector<std::string> listExtra(const std::string &path) const;
+
     struct Policy {
         bool online = true;
         int epb = 6; // "normal", what the kernel sets at boot
@@ -153,4 +174,5 @@ private:
     unsigned minPerfPct = 0;
     bool hwpDynamicBoost = false;
     std::vector<Policy> policies;
+    std::map<std::string, ExtraFile> extraFiles;
 };
