@@ -64,6 +64,18 @@ CPUInfo::CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath)
     modelName = readModelName(cpuInfoPath);
 }
 
+const Topology &CPUInfo::topology() const
+{
+    if (!places) {
+        QVector<int> numbers;
+        numbers.reserve(int(cores.size()));
+        for (const CPUCore &core : cores)
+            numbers.append(core.core_id());
+        places = Topology::read(cpuDir, numbers);
+    }
+    return *places;
+}
+
 void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
     for (CPUCore &core : cores)

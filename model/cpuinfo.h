@@ -5,10 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 #include "cpucore.h"
 #include "processorswitches.h"
+#include "topology.h"
 
 // The machine's logical CPUs, listed once, and the processor's model name.
 class CPUInfo
@@ -42,10 +44,16 @@ public:
     bool load(const QString &path, ApplyReport &report, QString *errorString = nullptr);
     bool load(const QString &path, ApplyReport &report, QString *errorString, const WriteFailureHandler &onFailure);
 
+    // Which CPUs share a policy, and their kinds of core; read from the system on first use.
+    const Topology &topology() const;
+
     QString modelName;
     // The processor-wide switches and biases; saved and loaded with the cores.
     ProcessorSwitches processor;
     // Filled once and never resized: pages keep references to its elements.
     std::vector<CPUCore> cores;
     QDir cpuDir;
+
+private:
+    mutable std::optional<Topology> places;
 };
