@@ -38,6 +38,7 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     mainLayout->setSpacing(margin);
 
     navigation = new SwitchButton(this);
+    navigation->setAccessibleName(tr("Pages"));
     navigation->append(tr("All"));
     for (const CPUCore &core : cpuInfo.cores)
         navigation->append(tr("Core %1").arg(core.core_id()));
@@ -61,6 +62,8 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     pageArea->setObjectName(QStringLiteral("pageArea"));
     pageArea->setFrameShape(QFrame::NoFrame);
     pageArea->setWidgetResizable(true);
+    // Not a stop of its own for Tab: the controls on the page are, and it scrolls to them.
+    pageArea->setFocusPolicy(Qt::NoFocus);
     pageArea->viewport()->setAutoFillBackground(false);
     auto *pageHolder = new QWidget;
     pageHolder->setObjectName(QStringLiteral("pageHolder"));
