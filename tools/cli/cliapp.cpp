@@ -519,7 +519,7 @@ int CliApp::show(bool json)
             } else if (key == QLatin1String("policy")) {
                 // A shared policy with its CPUs: "4:4-7".
                 QVector<int> shared;
-                for (const QJsonValue &cpu : values.value(QLatin1String("policy_cpus")).toArray())
+                for (const QJsonValue cpu : values.value(QLatin1String("policy_cpus")).toArray())
                     shared << cpu.toInt();
                 const QString policy = cell(values.value(key));
                 row << (shared.size() > 1 ? policy + QLatin1Char(':') + CpuList::format(shared) : policy);
