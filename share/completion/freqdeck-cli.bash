@@ -13,6 +13,7 @@ _freqdeck_cli()
         word=${COMP_WORDS[i]}
         case $word in
         --json) json=1 ;;
+        --cpu) ((i++)) ;; # its value is no command
         -h | --help | --version) return 0 ;;
         -*) ;;
         *)
@@ -49,7 +50,16 @@ _freqdeck_cli()
         mapfile -t COMPREPLY < <(compgen -W '--reapply active guided passive' -- "$cur")
         ;;
     set)
-        [[ $cur == -* ]] && mapfile -t COMPREPLY < <(compgen -W '--cpu' -- "$cur")
+        if [[ ${COMP_WORDS[COMP_CWORD - 1]} == --cpu ]]; then
+            # The groups the program knows, and this machine's policies.
+            local groups='all p-cores e-cores' policy
+            for policy in /sys/devices/system/cpu/cpufreq/policy*; do
+                [[ -d $policy ]] && groups+=" ${policy##*/}"
+            done
+            mapfile -t COMPREPLY < <(compgen -W "$groups" -- "$cur")
+        elif [[ $cur == -* ]]; then
+            mapfile -t COMPREPLY < <(compgen -W '--cpu' -- "$cur")
+        fi
         ;;
     save)
         compopt -o filenames 2>/dev/null

@@ -19,5 +19,5 @@ complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not 
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from boost" -a 'on off' -d State
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -a 'active guided passive' -d Mode
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -l reapply -d 'Write the settings from before the switch again'
-complete -c freqdeck-cli -n "__fish_seen_subcommand_from set" -l cpu -r -d 'Only these CPUs (0-3,8 or all)'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from set" -l cpu -r -a 'all p-cores e-cores' -d 'Only these CPUs (0-3,8, all, p-cores, e-cores or policyN)'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l trusted-only -d 'Load only a file that root alone can have written'

@@ -33,6 +33,7 @@ expect "save set show" s
 expect "off" boost of
 expect "--reapply active guided passive" mode ""
 expect "--cpu" set --c
+expect "e-cores" set --cpu e
 expect "--version" --v
 expect "show" --json ""
 expect "" show ""
