@@ -669,7 +669,7 @@ void TestCorePage::sharedPolicyAcrossPages()
     auto *note = page->findChild<QLabel *>("policyNote");
     QVERIFY(note && note->isVisible());
     QCOMPARE(note->text(),
-             QString("Efficient core\nPolicy 0, shared by CPUs 0–3: a change here applies to all of them."));
+             QString("Efficient core · policy 0, shared by CPUs 0–3\nA change here applies to all of them."));
     auto *editor = page->findChild<PolicyEditorWidget *>();
     QSpinBox *maxSpin = spinBoxBeside(*editor, editor->findChild<QSlider *>("scaling_max_freq"));
     QVERIFY(maxSpin);

@@ -89,17 +89,10 @@ QString TopologyText::sharedPolicy(const CpuPlace &place)
 
 QString TopologyText::pageNote(const Topology &topology, const CpuPlace &place)
 {
-    QStringList lines;
-    if (place.kind == CoreKind::Performance)
-        lines << tr("Performance core");
-    else if (place.kind == CoreKind::Efficient)
-        lines << tr("Efficient core");
-    else if (topology.isHybrid() && place.capacity >= 0)
-        lines << tr("Core of capacity %1").arg(place.capacity);
-    if (place.sharesPolicy())
-        lines << tr("Policy %1, shared by CPUs %2: a change here applies to all of them.")
-                     .arg(QString::number(place.policy), cpuRanges(place.policyCpus));
-    return lines.join(QLatin1Char('\n'));
+    const QString about = description(topology, place);
+    if (!place.sharesPolicy())
+        return about;
+    return about + QLatin1Char('\n') + tr("A change here applies to all of them.");
 }
 
 QString TopologyText::description(const Topology &topology, const CpuPlace &place)
@@ -111,10 +104,10 @@ QString TopologyText::description(const Topology &topology, const CpuPlace &plac
         kind = tr("Efficient core");
     else if (topology.isHybrid() && place.capacity >= 0)
         kind = tr("Core of capacity %1").arg(place.capacity);
-    const QString policy = sharedPolicy(place);
-    if (kind.isEmpty() || policy.isEmpty())
-        return kind + policy;
-    return tr("%1 · %2", "kind of core · shared policy").arg(kind, policy);
+    if (kind.isEmpty() || !place.sharesPolicy())
+        return kind + sharedPolicy(place);
+    return tr("%1 · policy %2, shared by CPUs %3")
+        .arg(kind, QString::number(place.policy), cpuRanges(place.policyCpus));
 }
 
 QVector<TopologyText::Group> TopologyText::navigationGroups(const CPUInfo &cpuInfo)

@@ -37,8 +37,8 @@ public:
     static QString description(const Topology &topology, const CpuPlace &place);
     // "Policy 4, shared by CPUs 4–7": empty where the CPU has a policy of its own.
     static QString sharedPolicy(const CpuPlace &place);
-    // Above a core page's editor: its kind and, where shared, that a change goes to the whole
-    // policy; empty on a plain CPU.
+    // Above a core page's editor: the description and, where the policy is shared, that a change
+    // goes to all of its CPUs; empty on a plain CPU.
     static QString pageNote(const Topology &topology, const CpuPlace &place);
 
     // The navigation's groups: CPUs of one kind and, where policies are shared, of one policy, in
