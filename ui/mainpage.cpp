@@ -100,6 +100,7 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     }
     governSwitch->move(250, 330);
     governSwitch->resize(800, 40);
+    buildNotice();
     buildGroupControls();
 
     updateInfo();
@@ -119,8 +120,6 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->move(1050 - save->width(), 430);
     load->resize(qMax(150, load->sizeHint().width()), 40);
     load->move(save->x() - 50 - load->width(), 430);
-
-    buildNotice();
 
     // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
@@ -145,10 +144,10 @@ void MainPage::buildGroupControls()
         groupChoice->setAccessibleName(tr("CPUs to apply to"));
         groupChoice->setToolTip(tr("Which CPUs the profile and the limits go to"));
         groupChoice->move(60, 330);
-        groupChoice->setFixedSize(240, 40);
+        groupChoice->setFixedSize(320, 40);
         groupChoice->view()->setMinimumWidth(groupChoice->view()->sizeHintForColumn(0) + 30);
-        governSwitch->move(310, 330);
-        governSwitch->resize(740, 40);
+        governSwitch->move(390, 330);
+        governSwitch->resize(660, 40);
         governSwitch->setAccessibleName(tr("Profile for the chosen CPUs"));
         connect(groupChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
             groupChoice->setToolTip(groupChoice->currentText());
@@ -199,8 +198,10 @@ void MainPage::buildGroupControls()
     layout->addWidget(maxLimit);
     layout->addWidget(applyLimitsButton);
     row->adjustSize();
-    // Right-aligned under the profile selector, above the settings-file buttons.
+    // Right-aligned under the profile selector, above the settings-file buttons; the notice of
+    // refused writes keeps left of it.
     row->move(1050 - row->width(), 382);
+    notice->setFixedWidth(qMin(notice->width(), row->x() - 10 - notice->x()));
     showLimits();
 }
 
@@ -218,14 +219,19 @@ void MainPage::showLimits()
 {
     if (!minLimit)
         return;
+    // A limit that could not be read leaves its field as it was rather than showing a made-up one.
+    const auto show = [](QSpinBox *field, const CPUPolicy &limit) {
+        bool ok = false;
+        const qlonglong value = limit.value.toLongLong(&ok);
+        if (limit.readError == 0 && ok)
+            field->setValue(int(value / 1000));
+    };
     const QVector<int> cpus = chosenCpus();
     for (const CPUCore &core : cpuInfo.cores) {
         if (!cpus.contains(core.core_id()) || !core.isEnabled())
             continue;
-        minLimit->setValue(
-            int(core.policies.value(QLatin1String(KnownCPUPolicy::scaling_min_freq)).value.toLongLong() / 1000));
-        maxLimit->setValue(
-            int(core.policies.value(QLatin1String(KnownCPUPolicy::scaling_max_freq)).value.toLongLong() / 1000));
+        show(minLimit, core.policies.value(QLatin1String(KnownCPUPolicy::scaling_min_freq)));
+        show(maxLimit, core.policies.value(QLatin1String(KnownCPUPolicy::scaling_max_freq)));
         return;
     }
 }
