@@ -128,8 +128,8 @@ void makeShowMachine(SysfsFixture &fx)
 // columns start where their title starts, number columns end where theirs ends.
 void checkRow(const QString &header, const QString &row, const QStringList &values)
 {
-    static const QStringList titles{"CPU", "Online", "Governor", "Min MHz", "Max MHz", "Current MHz"};
-    static const QList<bool> rightAligned{true, false, false, true, true, true};
+    static const QStringList titles{"CPU", "Type", "Policy", "Online", "Governor", "Min MHz", "Max MHz", "Current MHz"};
+    static const QList<bool> rightAligned{true, false, false, false, false, true, true, true};
     QCOMPARE(row.split(QLatin1Char(' '), Qt::SkipEmptyParts), values);
     int from = 0;
     for (int i = 0; i < titles.size(); ++i) {
@@ -208,11 +208,11 @@ void TestCli::showText()
     QCOMPARE(text[2], QString());
     const QString &header = text[3];
     QCOMPARE(header.split(' ', Qt::SkipEmptyParts),
-             QStringList({"CPU", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
-    checkRow(header, text[4], {"0", "offline", "-", "-", "-", "-"});
-    checkRow(header, text[5], {"2", "online", "schedutil", "800", "3000", "2100"});
+             QStringList({"CPU", "Type", "Policy", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
+    checkRow(header, text[4], {"0", "-", "-", "offline", "-", "-", "-", "-"});
+    checkRow(header, text[5], {"2", "-", "2", "online", "schedutil", "800", "3000", "2100"});
     // MHz are truncated; cpuinfo_cur_freq stands in for the missing scaling_cur_freq.
-    checkRow(header, text[6], {"10", "online", "performance", "400", "1999", "1234"});
+    checkRow(header, text[6], {"10", "-", "10", "online", "performance", "400", "1999", "1234"});
     for (int i = 4; i < text.size(); ++i)
         QCOMPARE(text[i].size(), header.size());
     QCOMPARE(snapshot(fx), before);
@@ -239,19 +239,28 @@ void TestCli::showJson()
                                                {"governor", null},
                                                {"min_mhz", null},
                                                {"max_mhz", null},
-                                               {"current_mhz", null}}));
+                                               {"current_mhz", null},
+                                               {"type", ""},
+                                               {"policy", null},
+                                               {"policy_cpus", QJsonArray()}}));
     QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2},
                                                {"online", true},
                                                {"governor", "schedutil"},
                                                {"min_mhz", 800},
                                                {"max_mhz", 3000},
-                                               {"current_mhz", 2100}}));
+                                               {"current_mhz", 2100},
+                                               {"type", ""},
+                                               {"policy", 2},
+                                               {"policy_cpus", QJsonArray{2}}}));
     QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10},
                                                {"online", true},
                                                {"governor", "performance"},
                                                {"min_mhz", 400},
                                                {"max_mhz", 1999},
-                                               {"current_mhz", 1234}}));
+                                               {"current_mhz", 1234},
+                                               {"type", ""},
+                                               {"policy", 10},
+                                               {"policy_cpus", QJsonArray{10}}}));
 }
 
 void TestCli::showWithoutCpufreq()
@@ -268,8 +277,8 @@ void TestCli::showWithoutCpufreq()
     QCOMPARE(text.size(), 6);
     QCOMPARE(text[0], QString("Model:  -"));
     QVERIFY2(text[1].startsWith("Driver: none") && text[1].contains("no cpufreq"), qPrintable(text[1]));
-    checkRow(text[3], text[4], {"0", "online", "-", "-", "-", "-"});
-    checkRow(text[3], text[5], {"1", "online", "-", "-", "-", "-"});
+    checkRow(text[3], text[4], {"0", "-", "-", "online", "-", "-", "-", "-"});
+    checkRow(text[3], text[5], {"1", "-", "-", "online", "-", "-", "-", "-"});
 
     Cli json(fx);
     QCOMPARE(json.run({"--json", "show"}), 0);
@@ -293,7 +302,7 @@ void TestCli::showMarksUnreadableAndEscapes()
     const QStringList text = lines(cli.outText);
     QCOMPARE(text.value(0), QString("Model:  Fixture\\x1b[2J CPU"));
     QCOMPARE(text.value(1), QString("Driver: acpi\\x1b]0;owned\\x07"));
-    checkRow(text.value(3), text.value(4), {"0", "online", "unreadable", "800", "3400", "2100"});
+    checkRow(text.value(3), text.value(4), {"0", "-", "0", "online", "unreadable", "800", "3400", "2100"});
 
     Cli json(fx);
     json.app.inventory().cores[0].policies["scaling_governor"].readError = EIO;

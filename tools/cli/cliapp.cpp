@@ -33,7 +33,7 @@ QString usageText()
                           "       freqdeck-cli load [--trusted-only] FILE\n"
                           "       freqdeck-cli boost on|off\n"
                           "       freqdeck-cli mode [--reapply] active|passive|guided\n"
-                          "       freqdeck-cli set [--cpu LIST] ATTRIBUTE VALUE\n"
+                          "       freqdeck-cli set [--cpu LIST|GROUP] ATTRIBUTE VALUE\n"
                           "       freqdeck-cli --help | --version\n")
         .arg(keys.join(QLatin1Char('|')));
 }
@@ -50,7 +50,8 @@ QString helpText()
                           "Showing works for every user; changing settings needs root.\n"
                           "\n"
                           "Commands:\n"
-                          "  show          one line per core: online state, governor, lower and upper limit and\n"
+                          "  show          one line per core: kind of core (P or E where the machine mixes\n"
+                          "                them), its policy, online state, governor, lower and upper limit and\n"
                           "                current frequency in MHz, below the processor model and the driver;\n"
                           "                values that could not be read are shown as unreadable\n"
                           "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
@@ -63,7 +64,8 @@ QString helpText()
                           "                kernel then resets every core's settings\n"
                           "  set ATTRIBUTE VALUE\n"
                           "                writes one cpufreq attribute (or energy_perf_bias) of every core,\n"
-                          "                or of the cores that --cpu names\n"
+                          "                or of the cores that --cpu names; CPUs that share a policy share\n"
+                          "                its attributes, so each policy is written once\n"
                           "\n"
                           "Profiles:\n"
                           "%1"
@@ -71,7 +73,8 @@ QString helpText()
                           "Options:\n"
                           "  --json        show prints the same values as JSON\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
-                          "                or all\n"
+                          "                all, or groups: p-cores and e-cores on machines that mix kinds\n"
+                          "                of core, policyN for the CPUs of one policy (e-cores,0 mixes them)\n"
                           "  --reapply     mode writes each core's settings from before the switch again and\n"
                           "                names those the new mode does not take\n"
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
@@ -114,7 +117,33 @@ Shown megahertz(const CPUCore &core, const char *name)
     return {ok ? QJsonValue(kHz / 1000) : QJsonValue()};
 }
 
-QJsonObject describe(const CPUCore &core)
+QJsonArray numbers(const QVector<int> &cpus)
+{
+    QJsonArray array;
+    for (const int cpu : cpus)
+        array.append(cpu);
+    return array;
+}
+
+// Where the CPU sits: its kind of core, its policy and the CPUs sharing it, its SMT siblings, and
+// the capacity or preferred-core rank where the kernel gives one.
+void describePlace(QJsonObject &object, const CpuPlace *place)
+{
+    const CoreKind kind = place ? place->kind : CoreKind::Unknown;
+    object.insert(QStringLiteral("type"), kind == CoreKind::Performance ? QStringLiteral("P")
+                                          : kind == CoreKind::Efficient ? QStringLiteral("E")
+                                                                        : QString());
+    object.insert(QStringLiteral("policy"), place && place->policy >= 0 ? QJsonValue(place->policy) : QJsonValue());
+    object.insert(QStringLiteral("policy_cpus"), numbers(place ? place->policyCpus : QVector<int>()));
+    if (place && !place->siblings.isEmpty())
+        object.insert(QStringLiteral("siblings"), numbers(place->siblings));
+    if (place && place->capacity >= 0)
+        object.insert(QStringLiteral("capacity"), place->capacity);
+    if (place && place->preferredRank >= 0)
+        object.insert(QStringLiteral("rank"), place->preferredRank);
+}
+
+QJsonObject describe(const CPUCore &core, const CpuPlace *place)
 {
     // cpuinfo_cur_freq stands in where the driver offers no scaling_cur_freq.
     Shown current = megahertz(core, KnownCPUPolicy::scaling_cur_freq);
@@ -138,6 +167,7 @@ QJsonObject describe(const CPUCore &core)
     // Only where a read failed, naming the members that are null for that reason.
     if (!unreadable.isEmpty())
         object.insert(QStringLiteral("unreadable"), unreadable);
+    describePlace(object, place);
     return object;
 }
 
@@ -150,6 +180,42 @@ QJsonValue driver(const CPUInfo &info)
             return name;
     }
     return QJsonValue();
+}
+
+// The CPUs that --cpu names: a list such as 0-3,8 or "all", group names (p-cores, e-cores,
+// policyN), or both mixed with commas.
+std::optional<QVector<int>> chooseCpus(const QString &text, const QVector<int> &present, const Topology &topology,
+                                       QString *why)
+{
+    QVector<int> cpus;
+    QStringList listed;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        if (const std::optional<QVector<int>> group = topology.group(item))
+            cpus += *group;
+        else
+            listed << item;
+    }
+    if (!listed.isEmpty()) {
+        const std::optional<QVector<int>> parsed = CpuList::parse(listed.join(QLatin1Char(',')), present, why);
+        if (!parsed) {
+            const auto named = std::find_if(listed.begin(), listed.end(), [](const QString &item) {
+                return item != QLatin1String("all")
+                       && std::any_of(item.begin(), item.end(), [](QChar c) { return c.isLetter(); });
+            });
+            if (named != listed.end() && why) {
+                QStringList groups;
+                for (const CpuGroup &group : topology.groups())
+                    groups << group.name;
+                *why = QStringLiteral("'%1' is neither a CPU list such as 0-3,8 nor a group of this machine (%2)")
+                           .arg(SafeText::printable(*named), groups.join(QStringLiteral(", ")));
+            }
+            return std::nullopt;
+        }
+        cpus += *parsed;
+    }
+    std::sort(cpus.begin(), cpus.end());
+    cpus.erase(std::unique(cpus.begin(), cpus.end()), cpus.end());
+    return cpus;
 }
 
 QString cell(const QJsonValue &value)
@@ -333,33 +399,50 @@ int CliApp::setAttribute(const QString &attribute, const QString &value, const Q
     QVector<int> present;
     for (const CPUCore &core : cpus.cores)
         present << core.core_id();
+    const Topology &places = cpus.topology();
     QString why;
-    const std::optional<QVector<int>> chosen = CpuList::parse(list, present, &why);
+    const std::optional<QVector<int>> chosen = chooseCpus(list, present, places, &why);
     if (!chosen)
         return usageError(why);
     ApplyReport result;
-    for (CPUCore &core : cpus.cores) {
-        if (!chosen->contains(core.core_id()))
-            continue;
-        if (attribute == QLatin1String("energy_perf_bias")) {
-            if (const auto failure = ProcessorSwitches::writeBias(core, value))
+    if (attribute == QLatin1String("energy_perf_bias")) {
+        // The bias is each CPU's own.
+        for (const int cpu : *chosen) {
+            if (const auto failure = ProcessorSwitches::writeBias(*cpus.coreNumbered(cpu), value))
                 result.fail(*failure);
             else
                 ++result.written;
+        }
+        return report(result);
+    }
+    // A policy's attributes are one setting for all its CPUs: one write each, through an online one.
+    for (const QVector<int> &part : places.byPolicy(*chosen)) {
+        CPUCore *core = cpus.policyWriter(part);
+        const CpuPlace *place = places.place(part.first());
+        if (!core->isEnabled() && place) {
+            if (CPUCore *other = cpus.policyWriter(place->policyCpus))
+                core = other;
+        }
+        if (!core->policies.contains(attribute) || core->policies.value(attribute).isEmpty()) {
+            result.fail(places.onPolicy({core->core_id(), attribute, value, 0,
+                                         core->isEnabled()
+                                             ? QStringLiteral("this CPU has no such attribute")
+                                             : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an "
+                                                              "offline CPU")
+                                                   .arg(core->core_id())}));
             continue;
         }
-        if (!core.policies.contains(attribute) || core.policies.value(attribute).isEmpty()) {
-            result.fail({core.core_id(), attribute, value, 0,
-                         core.isEnabled() ? QStringLiteral("this CPU has no such attribute")
-                                          : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an "
-                                                           "offline CPU")
-                                                .arg(core.core_id())});
+        if (const int error = core->storePolicy(attribute, value)) {
+            result.fail(places.onPolicy(Refusal::failure(*core, attribute, value, error)));
             continue;
         }
-        if (const int error = core.storePolicy(attribute, value))
-            result.fail(Refusal::failure(core, attribute, value, error));
-        else
-            ++result.written;
+        ++result.written;
+        if (place && place->sharesPolicy()) {
+            cpus.refreshPolicy(place->policyCpus, core);
+            if (part.size() < place->policyCpus.size())
+                result.notes << QStringLiteral("%1: %2 changed for all of them, not only for cpu%3")
+                                    .arg(places.sharedPolicyText(part.first()), attribute, CpuList::format(part));
+        }
     }
     return report(result);
 }
@@ -386,7 +469,7 @@ int CliApp::show(bool json)
     const CPUInfo &cpus = inventory();
     QJsonArray cores;
     for (const CPUCore &core : cpus.cores)
-        cores.append(describe(core));
+        cores.append(describe(core, cpus.topology().place(core.core_id())));
     const QJsonValue model = cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(cpus.modelName));
     const QJsonValue driverName = driver(cpus);
 
@@ -410,8 +493,14 @@ int CliApp::show(bool json)
         bool rightAligned;
     };
     const Column columns[] = {
-        {"id", "CPU", true},          {"online", "Online", false},  {"governor", "Governor", false},
-        {"min_mhz", "Min MHz", true}, {"max_mhz", "Max MHz", true}, {"current_mhz", "Current MHz", true},
+        {"id", "CPU", true},
+        {"type", "Type", false},
+        {"policy", "Policy", false},
+        {"online", "Online", false},
+        {"governor", "Governor", false},
+        {"min_mhz", "Min MHz", true},
+        {"max_mhz", "Max MHz", true},
+        {"current_mhz", "Current MHz", true},
     };
     std::vector<QStringList> rows;
     QStringList titles;
@@ -424,7 +513,19 @@ int CliApp::show(bool json)
         QStringList row;
         for (const Column &column : columns) {
             const QString key = QLatin1String(column.key);
-            row << (unreadable.contains(key) ? QStringLiteral("unreadable") : cell(values.value(key)));
+            if (key == QLatin1String("type")) {
+                const QString type = values.value(key).toString();
+                row << (type.isEmpty() ? QStringLiteral("-") : type);
+            } else if (key == QLatin1String("policy")) {
+                // A shared policy with its CPUs: "4:4-7".
+                QVector<int> shared;
+                for (const QJsonValue &cpu : values.value(QLatin1String("policy_cpus")).toArray())
+                    shared << cpu.toInt();
+                const QString policy = cell(values.value(key));
+                row << (shared.size() > 1 ? policy + QLatin1Char(':') + CpuList::format(shared) : policy);
+            } else {
+                row << (unreadable.contains(key) ? QStringLiteral("unreadable") : cell(values.value(key)));
+            }
         }
         rows.push_back(row);
     }

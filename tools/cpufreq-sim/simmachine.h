@@ -20,11 +20,18 @@
 class SimMachine
 {
 public:
-    enum class Driver { AcpiCpufreq, IntelPstate, AmdPstateEpp };
+    enum class Driver { AcpiCpufreq, IntelPstate, AmdPstateEpp, CpufreqDt };
+    // The shape of the machine. Plain: every CPU alike, one policy each, no SMT. Hybrid: an Intel
+    // hybrid part, 6 performance cores with two threads each and 8 efficient cores (20 CPUs,
+    // intel_pstate). BigLittle: an ARM machine with a little and a big cluster of 4 CPUs, each
+    // cluster one shared policy (cpufreq-dt). Hybrid and BigLittle fix the CPU count, the driver and
+    // the limits.
+    enum class Machine { Plain, Hybrid, BigLittle };
 
     struct Config {
         int cpus = 8;
         Driver driver = Driver::AcpiCpufreq;
+        Machine machine = Machine::Plain;
         std::string model;   // empty: the flavour's usual processor
         unsigned minKHz = 0; // 0: the flavour's usual hardware limits
         unsigned maxKHz = 0;
@@ -53,6 +60,12 @@ public:
 
     static std::optional<Driver> driverFromName(std::string_view name);
     static std::string driverName(Driver driver);
+    static std::optional<Machine> machineFromName(std::string_view name);
+
+    // Told of every write(2) that reached a store: the path as the rules know it
+    // ("/cpu/cpufreq/policy4/scaling_max_freq"), the text taken, and the result (count or -errno).
+    using WriteObserver = std::function<void(const std::string &path, std::string_view text, long result)>;
+    void observeWrites(WriteObserver observer);
 
     const Config &config() const;
     // The frequency table of table-based flavours, highest first; empty for the others.
@@ -90,9 +103,25 @@ private:
     bool isExtraDir(const std::string &path) const;
     std::vector<std::string> listExtra(const std::string &path) const;
 
-    struct Policy {
+    // One logical CPU: what the kernel keeps per CPU rather than per policy.
+    struct Core {
         bool online = true;
-        int epb = 6; // "normal", what the kernel sets at boot
+        int epb = 6;             // "normal", what the kernel sets at boot
+        std::size_t policy = 0;  // index into policies
+        int coreId = 0;          // its physical core
+        std::vector<int> thread; // the CPUs of its physical core, itself included
+        int capacity = -1;       // cpu_capacity where the machine has one
+    };
+
+    // One cpufreq policy, serving one CPU or a cluster of them.
+    struct Policy {
+        int number = 0;        // policyN: its first CPU
+        std::vector<int> cpus; // related_cpus
+        unsigned hwMin = 0;    // cpuinfo_min_freq and cpuinfo_max_freq with turbo
+        unsigned hwMax = 0;
+        unsigned base = 0;
+        std::vector<unsigned> table; // the frequency table, highest first; empty without one
+        bool online = true;          // active: some CPU of it online
         std::string governor;
         long minRequest = 0; // the user's frequency QoS requests, kept as written
         long maxRequest = 0;
@@ -115,6 +144,7 @@ private:
     };
 
     std::optional<Location> locate(const std::string &path) const;
+    long store(const std::string &path, std::string_view text, std::size_t count);
     const std::vector<Attribute> &policyAttributes() const;
     static const std::vector<Attribute> &statsAttributes();
     static std::optional<unsigned> modeOf(const std::vector<Attribute> &attributes, const std::string &name);
@@ -125,7 +155,15 @@ private:
     bool hasEpb() const;
     std::vector<std::string> driverDirFiles() const;
     std::string effectiveDriverName() const;
-    unsigned hardwareMax() const;
+    unsigned hardwareMax(const Policy &p) const;
+    void buildLayout(const char *governor);
+    void addHybridDevices();
+    Policy &policyOf(int cpu);
+    std::optional<std::size_t> policyIndex(int number) const;
+    std::string affectedCpus(const Policy &p) const;
+    std::string siblingList(int cpu) const;
+    int showTopology(int cpu, const std::string &name, std::string &out) const;
+    std::string armCpuInfoText();
     int showGlobal(const std::string &name, std::string &out) const;
     long storeGlobal(const std::string &name, std::string_view text, std::size_t count);
     long storeStatus(std::string_view text, std::size_t count);
@@ -138,32 +176,30 @@ private:
     std::string cpuList(bool online) const;
     std::string cpuInfoText();
 
-    int showPolicy(int cpu, const std::string &name, std::string &out);
-    long storePolicy(int cpu, const std::string &name, std::string_view text, std::size_t count);
-    int showStats(int cpu, const std::string &name, std::string &out);
+    int showPolicy(Policy &p, const std::string &name, std::string &out);
+    long storePolicy(Policy &p, const std::string &name, std::string_view text, std::size_t count);
+    int showStats(Policy &p, const std::string &name, std::string &out);
     long storeOnline(int cpu, std::string_view text, std::size_t count);
-    long storeGovernor(int cpu, std::string_view text, std::size_t count);
+    long storeGovernor(Policy &p, std::string_view text, std::size_t count);
     long storeEpp(Policy &p, std::string_view text, std::size_t count);
     std::string eppName(int epp) const;
 
     void resolveLimits(Policy &p) const;
-    unsigned tableAtLeast(unsigned freq) const;
-    unsigned tableAtMost(unsigned freq) const;
-    int tableIndex(unsigned freq) const;
+    static unsigned tableAtLeast(const Policy &p, unsigned freq);
+    static unsigned tableAtMost(const Policy &p, unsigned freq);
+    static int tableIndex(const Policy &p, unsigned freq);
 
     std::int64_t now() const;
-    void advance(int cpu, std::int64_t nowNs);
-    void retarget(int cpu, std::int64_t nowNs);
-    void moveTo(Policy &p, unsigned freq);
-    unsigned targetFrequency(int cpu, std::int64_t tick) const;
+    void advance(Policy &p, std::int64_t nowNs);
+    void retarget(Policy &p, std::int64_t nowNs);
+    static void moveTo(Policy &p, unsigned freq);
+    unsigned targetFrequency(const Policy &p, std::int64_t tick) const;
     double load(int cpu, std::int64_t tick) const;
 
     Config cfg;
     Clock clock;
     std::int64_t startNs = 0;
     std::string modelName;
-    std::vector<unsigned> table;
-    unsigned baseFreq = 0;
     unsigned lowestNonlinearFreq = 0;
     int eppDefault = 0;
     // Processor-wide state: the operation mode of intel_pstate and amd-pstate ("active",
@@ -173,6 +209,8 @@ private:
     unsigned maxPerfPct = 100;
     unsigned minPerfPct = 0;
     bool hwpDynamicBoost = false;
-    std::vector<Policy> policies;
+    std::vector<Policy> policies; // ascending by number
+    std::vector<Core> cores;      // by CPU number
     std::map<std::string, ExtraFile> extraFiles;
+    WriteObserver writeObserver;
 };
