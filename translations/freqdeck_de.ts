@@ -155,10 +155,6 @@
 <context>
     <name>GroupWriter</name>
     <message>
-        <source>policy %1, CPUs %2</source>
-        <translation>Policy %1, CPUs %2</translation>
-    </message>
-    <message>
         <source>no CPU of %1 is online; its limits were not written</source>
         <translation>keine CPU von %1 ist eingeschaltet; ihre Grenzen wurden nicht geschrieben</translation>
     </message>

@@ -155,10 +155,6 @@
 <context>
     <name>GroupWriter</name>
     <message>
-        <source>policy %1, CPUs %2</source>
-        <translation>politique %1, CPU %2</translation>
-    </message>
-    <message>
         <source>no CPU of %1 is online; its limits were not written</source>
         <translation>aucun CPU de %1 n’est en ligne ; ses limites n’ont pas été écrites</translation>
     </message>

@@ -131,16 +131,15 @@ void MainWindow::rereadPolicyOf(int index)
 {
     // A write through one CPU of a shared policy changed all of them: their records (the other
     // pages, the overview, the list of cores) show the policy as it is now.
-    const CpuPlace *place = cpuInfo.topology().place(cpuInfo.cores[static_cast<size_t>(index)].core_id());
+    const CPUCore &writer = cpuInfo.cores[static_cast<size_t>(index)];
+    const CpuPlace *place = cpuInfo.topology().place(writer.core_id());
     if (!place || !place->sharesPolicy())
         return;
+    cpuInfo.refreshPolicy(place->policyCpus, &writer);
     QVector<int> reread;
     for (int k = 0; k < static_cast<int>(cpuInfo.cores.size()); ++k) {
-        CPUCore &core = cpuInfo.cores[static_cast<size_t>(k)];
-        if (k != index && place->policyCpus.contains(core.core_id())) {
-            core.updateSettings();
+        if (k != index && place->policyCpus.contains(cpuInfo.cores[static_cast<size_t>(k)].core_id()))
             reread.append(k);
-        }
     }
     if (compactNavigation->isVisible())
         compactNavigation->updateFrequencies(reread);
