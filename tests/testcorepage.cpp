@@ -56,7 +56,6 @@ private slots:
 
     void pageLayoutAndRefreshOrder();
     void renderPage();
-    void sharedPolicyAcrossPages();
 
     void editorFollowsTheKernel();
     void governorAndPreferenceInOneApply();
@@ -636,57 +635,6 @@ void TestCorePage::editorFollowsTheKernel()
 
 // intel_pstate refuses a preference other than "performance" under the performance governor:
 // leaving it and choosing a preference in one "Apply" works only with the governor written first.
-// cpu1 of a four-CPU cluster edits the cluster's policy: its page says so, the write lands in the
-// policy, and the page of cpu2, built before, shows the new limit the moment it reappears, before
-// any refresh has read it. The navigation names each CPU's kind and groups the cluster.
-void TestCorePage::sharedPolicyAcrossPages()
-{
-    SysfsFixture fx;
-    fx.addLittleBigMachine();
-    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
-    MainWindow window(info);
-    window.resize(1200, 650);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    SwitchButton *navigation = nullptr;
-    for (SwitchButton *nav : window.findChildren<SwitchButton *>()) {
-        if (nav->parent() == &window)
-            navigation = nav;
-    }
-    QVERIFY(navigation && navigation->isVisible());
-    QCOMPARE(navigation->getText(2), QString("Core 1 (E)"));
-    QCOMPARE(navigation->getText(5), QString("Core 4 (P)"));
-
-    DisplayCorePage *sibling = openCorePage(window, 2);
-    QVERIFY(sibling);
-    auto *siblingMax = sibling->findChild<PolicyDisplayWidget *>()->widget()->findChild<QLabel *>("scaling_max_freq");
-    QCOMPARE(siblingMax->text(), QString("1800 MHz"));
-    QVERIFY(!sibling->findChild<QLabel *>("policyNote")->text().isEmpty());
-
-    DisplayCorePage *page = openCorePage(window, 1);
-    QVERIFY(page);
-    auto *note = page->findChild<QLabel *>("policyNote");
-    QVERIFY(note && note->isVisible());
-    QCOMPARE(note->text(),
-             QString("Efficient core · policy 0, shared by CPUs 0–3\nA change here applies to all of them."));
-    auto *editor = page->findChild<PolicyEditorWidget *>();
-    QSpinBox *maxSpin = spinBoxBeside(*editor, editor->findChild<QSlider *>("scaling_max_freq"));
-    QVERIFY(maxSpin);
-    typeInto(maxSpin, "1200");
-    clickApply(*editor);
-    QCOMPARE(fx.readAttribute(0, "scaling_max_freq").trimmed(), QByteArray("1200000"));
-    QCOMPARE(fx.readAttribute(4, "scaling_max_freq").trimmed(), QByteArray("3400000"));
-
-    QCOMPARE(openCorePage(window, 2), sibling);
-    QCOMPARE(siblingMax->text(), QString("1200 MHz"));
-
-    // A performance core with a policy of its own is named by its kind alone.
-    DisplayCorePage *big = openCorePage(window, 4);
-    QVERIFY(big);
-    QCOMPARE(big->findChild<QLabel *>("policyNote")->text(), QString("Performance core"));
-}
-
 void TestCorePage::governorAndPreferenceInOneApply()
 {
     const QString unavailable = MountedSim::unavailableReason(simulator);

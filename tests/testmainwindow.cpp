@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QStackedLayout>
 
 #include <cerrno>
@@ -16,7 +15,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "corenavigator.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "imageswitch.h"
@@ -46,7 +44,6 @@ private slots:
     void loadThroughTheDialog();
     void loadShowsTheProfileInForce();
     void refusedWritesAreShown();
-    void profileAndLimitsForOneGroup();
     void saveAsksBeforeReplacing();
 
     void navigation();
@@ -388,69 +385,6 @@ void TestMainWindow::refusedWritesAreShown()
 // The save dialog adds ".json" before it asks about replacing; a name that saving would still
 // extend is asked about too. The dialog starts in root's home for root, then where the last file
 // was chosen.
-// On a big.LITTLE part the overview offers the kinds of core; a limit and a profile for the
-// E-cores go to their cluster's policy and leave the P-cores alone. The list of cores is grouped
-// under headings that cannot be chosen.
-void TestMainWindow::profileAndLimitsForOneGroup()
-{
-    {
-        SysfsFixture plain;
-        makeMachine(plain, 2);
-        CPUInfo plainInfo(plain.cpuDir(), plain.cpuInfoPath());
-        MainPage page(plainInfo);
-        QVERIFY(!page.findChild<QComboBox *>("groupChoice"));
-        CoreNavigator navigator(plainInfo);
-        QCOMPARE(navigator.findChild<QComboBox *>()->count(), 2);
-    }
-    SysfsFixture fx;
-    fx.addLittleBigMachine();
-    CPUInfo info(fx.cpuDir(), fx.cpuInfoPath());
-    MainPage page(info);
-    page.resize(1100, 500);
-    auto *groups = page.findChild<QComboBox *>("groupChoice");
-    QVERIFY(groups);
-    QStringList labels;
-    for (int i = 0; i < groups->count(); ++i)
-        labels << groups->itemText(i);
-    // The cluster's policy is the E-cores' group, not listed twice; single-CPU policies not at all.
-    QCOMPARE(labels, QStringList({"All CPUs", "P-cores (CPUs 4–5)", "E-cores · policy 0 (CPUs 0–3)"}));
-
-    groups->setCurrentIndex(2);
-    auto *maxLimit = page.findChild<QSpinBox *>("maxLimit");
-    QCOMPARE(maxLimit->value(), 1800);
-    maxLimit->setValue(1200);
-    QTest::mouseClick(page.findChild<QPushButton *>("applyLimits"), Qt::LeftButton);
-    QCOMPARE(fx.readAttribute(0, "scaling_max_freq").trimmed(), QByteArray("1200000"));
-    QCOMPARE(fx.readAttribute(0, "scaling_min_freq").trimmed(), QByteArray("600000"));
-    for (int cpu : {4, 5})
-        QCOMPARE(fx.readAttribute(cpu, "scaling_max_freq").trimmed(), QByteArray("3400000"));
-    QVERIFY(!page.findChild<QFrame *>("notice")->isVisibleTo(&page));
-
-    SwitchButton *profiles = selector(page);
-    QTest::mouseClick(profiles, Qt::LeftButton, Qt::NoModifier, profiles->segmentRect(GOVERN_POWERSAVE).center());
-    QCOMPARE(fx.readAttribute(2, "scaling_governor").trimmed(), QByteArray("powersave"));
-    QCOMPARE(fx.readAttribute(0, "scaling_max_freq").trimmed(), QByteArray("600000"));
-    QCOMPARE(fx.readAttribute(4, "scaling_governor").trimmed(), QByteArray("schedutil"));
-    QCOMPARE(profiles->currentIndex(), int(GOVERN_POWERSAVE));
-    groups->setCurrentIndex(1);
-    QVERIFY(profiles->currentIndex() != int(GOVERN_POWERSAVE));
-    QCOMPARE(maxLimit->value(), 3400);
-
-    // Headings, then the cores under them; choosing a core's row goes to its page.
-    CoreNavigator navigator(info);
-    auto *list = navigator.findChild<QComboBox *>();
-    QCOMPARE(list->count(), 8);
-    QCOMPARE(list->itemText(0), QString("E-cores · policy 0 (CPUs 0–3)"));
-    QCOMPARE(list->itemText(5), QString("P-cores (CPUs 4–5)"));
-    QVERIFY(!(list->model()->flags(list->model()->index(5, 0)) & Qt::ItemIsEnabled));
-    QVERIFY(list->itemText(6).startsWith("Core 4 (P)"));
-    QSignalSpy requested(&navigator, &CoreNavigator::pageRequested);
-    emit list->activated(6);
-    QCOMPARE(requested.value(0).value(0).toInt(), 5);
-    navigator.setCurrentPage(6);
-    QCOMPARE(list->currentIndex(), 7);
-}
-
 void TestMainWindow::saveAsksBeforeReplacing()
 {
     SysfsFixture fx;
@@ -649,6 +583,9 @@ void TestMainWindow::manyCoresStayReachable()
             // 65 segments do not fit: the compact navigator stands in, wholly inside the window.
             auto *compact = window.findChild<QWidget *>("CoreNavigator");
             QVERIFY(compact && compact->isVisible());
+            // Alike cores with policies of their own: no headings in the list, no choice of group.
+            QCOMPARE(compact->findChild<QComboBox *>()->count(), 64);
+            QVERIFY(!window.findChild<QComboBox *>("groupChoice"));
             for (QWidget *control : compact->findChildren<QWidget *>()) {
                 if (!control->isVisible()) // the drop-down's closed list
                     continue;

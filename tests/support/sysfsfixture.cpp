@@ -93,31 +93,6 @@ void SysfsFixture::linkCpufreqToPolicy(int core)
     check(QFile::link(QStringLiteral("../cpufreq/policy") + QString::number(core), cpufreq), cpufreq);
 }
 
-void SysfsFixture::shareCpufreqOf(int core, int policy)
-{
-    addCore(core);
-    const QString cpufreq = coreDir(core) + QStringLiteral("/cpufreq");
-    check(QDir().rmdir(cpufreq), cpufreq);
-    check(QFile::link(QStringLiteral("../cpufreq/policy") + QString::number(policy), cpufreq), cpufreq);
-}
-
-void SysfsFixture::addLittleBigMachine()
-{
-    addTypicalCore(0, 600000, 1800000);
-    writeAttribute(0, QStringLiteral("related_cpus"), "0 1 2 3\n", 0444);
-    writeAttribute(0, QStringLiteral("affected_cpus"), "0 1 2 3\n", 0444);
-    linkCpufreqToPolicy(0);
-    for (int core = 1; core < 4; ++core)
-        shareCpufreqOf(core, 0);
-    for (int core = 4; core < 6; ++core) {
-        addTypicalCore(core);
-        linkCpufreqToPolicy(core);
-    }
-    for (int core = 0; core < 6; ++core)
-        writeFile(coreDir(core) + QStringLiteral("/cpu_capacity"), core < 4 ? "512\n" : "1024\n", 0444);
-    writeCpuInfoForModel(QStringLiteral("Fixture big.LITTLE"), 6);
-}
-
 void SysfsFixture::writeAttribute(int core, const QString &name, const QByteArray &content, mode_t mode)
 {
     writeFile(attributePath(core, name), content, mode);

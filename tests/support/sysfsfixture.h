@@ -30,12 +30,6 @@ public:
     // The same attributes as in addTypicalCore, with the cpufreq directory a symbolic link to
     // ../cpufreq/policyN as on a real machine.
     void linkCpufreqToPolicy(int core);
-    // An empty core whose cpufreq is a link to ../cpufreq/policyN: it shares that policy, as the
-    // CPUs of a cluster do, and reads and writes its files.
-    void shareCpufreqOf(int core, int policy);
-    // Six CPUs as a small big.LITTLE part: cpu0–cpu3 efficient (capacity 512, 600–1800 MHz) sharing
-    // policy0, cpu4 and cpu5 performance cores (capacity 1024, 800–3400 MHz) with policies of their own.
-    void addLittleBigMachine();
 
     void writeAttribute(int core, const QString &name, const QByteArray &content, mode_t mode = 0644);
     QByteArray readAttribute(int core, const QString &name) const;
