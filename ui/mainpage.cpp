@@ -144,10 +144,14 @@ void MainPage::buildGroupControls()
         groupChoice->setAccessibleName(tr("CPUs to apply to"));
         groupChoice->setToolTip(tr("Which CPUs the profile and the limits go to"));
         groupChoice->move(60, 330);
-        groupChoice->setFixedSize(320, 40);
+        groupChoice->setFixedSize(300, 40);
         groupChoice->view()->setMinimumWidth(groupChoice->view()->sizeHintForColumn(0) + 30);
-        governSwitch->move(390, 330);
-        governSwitch->resize(660, 40);
+        governSwitch->move(370, 330);
+        governSwitch->resize(680, 40);
+        // One size a pixel smaller for every label, rather than the longest shrunk on its own.
+        QFont smaller = governSwitch->font();
+        smaller.setPixelSize(15);
+        governSwitch->setFont(smaller);
         governSwitch->setAccessibleName(tr("Profile for the chosen CPUs"));
         connect(groupChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
             groupChoice->setToolTip(groupChoice->currentText());
