@@ -173,7 +173,7 @@ void MainPage::buildGroupControls()
     }
     const int from = lowest < 0 ? 0 : int(lowest / 1000);
     const int to = highest < 0 ? 100000 : int(highest / 1000);
-    const auto makeField = [this, from, to](const QString &name, const QString &prefix, const QString &accessible) {
+    const auto makeField = [from, to](const QString &name, const QString &prefix, const QString &accessible) {
         auto *field = new QSpinBox;
         field->setObjectName(name);
         field->setRange(from, qMax(from, to));

@@ -89,7 +89,7 @@ QString TopologyText::sharedPolicy(const CpuPlace &place)
 
 QString TopologyText::pageNote(const Topology &topology, const CpuPlace &place)
 {
-    const QString about = description(topology, place);
+    QString about = description(topology, place);
     if (!place.sharesPolicy())
         return about;
     return about + QLatin1Char('\n') + tr("A change here applies to all of them.");
