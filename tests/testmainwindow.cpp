@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -582,6 +583,9 @@ void TestMainWindow::manyCoresStayReachable()
             // 65 segments do not fit: the compact navigator stands in, wholly inside the window.
             auto *compact = window.findChild<QWidget *>("CoreNavigator");
             QVERIFY(compact && compact->isVisible());
+            // Alike cores with policies of their own: no headings in the list, no choice of group.
+            QCOMPARE(compact->findChild<QComboBox *>()->count(), 64);
+            QVERIFY(!window.findChild<QComboBox *>("groupChoice"));
             for (QWidget *control : compact->findChildren<QWidget *>()) {
                 if (!control->isVisible()) // the drop-down's closed list
                     continue;

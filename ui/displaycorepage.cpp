@@ -2,6 +2,7 @@
 #include "displaycorepage.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -13,18 +14,37 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     : QWidget(parent)
     , core(core)
     , display(new PolicyDisplayWidget(core, this))
+    , policyNote(new QLabel(this))
 {
     display->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     editor = new PolicyEditorWidget(core, this);
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
+    connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::applied);
+
+    policyNote->setObjectName(QStringLiteral("policyNote"));
+    policyNote->setTextFormat(Qt::PlainText);
+    policyNote->setWordWrap(true);
+    policyNote->hide();
+
+    auto *editorColumn = new QVBoxLayout;
+    editorColumn->setSpacing(8);
+    editorColumn->addWidget(policyNote);
+    editorColumn->addWidget(editor, 1);
 
     auto *layout = new QHBoxLayout(this);
     layout->addStretch(1);
     layout->addWidget(display, 5);
     layout->addSpacing(50);
-    layout->addWidget(editor, 6);
+    layout->addLayout(editorColumn, 6);
     layout->addStretch(1);
+}
+
+void DisplayCorePage::setPolicyNote(const QString &note)
+{
+    policyNote->setText(note);
+    policyNote->setToolTip(note);
+    policyNote->setVisible(!note.isEmpty());
 }
 
 void DisplayCorePage::updateInfo()

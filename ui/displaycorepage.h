@@ -8,8 +8,10 @@
 class CPUCore;
 class PolicyDisplayWidget;
 class PolicyEditorWidget;
+class QLabel;
 
-// The page of one core: its attribute list beside its editor.
+// The page of one core: its attribute list beside its editor, and above the editor, where the
+// core's policy serves other CPUs too, a note that its changes apply to all of them.
 class DisplayCorePage : public QWidget, public UpdateInfoInterface
 {
     Q_OBJECT
@@ -21,6 +23,12 @@ public:
 
     // Shows the core as last read, in the list and in every line the user is not editing.
     void updateInfo() override;
+    // "Policy 4, shared by CPUs 4–7"; an empty note hides it.
+    void setPolicyNote(const QString &note);
+
+signals:
+    // The editor wrote to the core and read it back.
+    void applied();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,4 +38,5 @@ private:
     CPUCore &core;
     PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
+    QLabel *policyNote;
 };

@@ -15,6 +15,7 @@
 #include "mainpage.h"
 #include "sampler.h"
 #include "switchbutton.h"
+#include "topologytext.h"
 
 namespace
 {
@@ -42,6 +43,7 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     navigation->append(tr("All"));
     for (const CPUCore &core : cpuInfo.cores)
         navigation->append(tr("Core %1").arg(core.core_id()));
+    markGroups();
     navigation->adjustSize();
     navigation->setCurrentIndex(0, true);
     // It may be squeezed for a moment; resizeEvent() then hands over to the compact navigator.
@@ -103,6 +105,49 @@ MainWindow::MainWindow(CPUInfo &cpuInfo, QWidget *parent)
     updateSampling();
 }
 
+void MainWindow::markGroups()
+{
+    // Kinds of core and shared policies: a badge on each segment, its place in a tool tip, and a
+    // bright separator where a group begins. A plain machine keeps its plain segments.
+    const QVector<TopologyText::Group> groups = TopologyText::navigationGroups(cpuInfo);
+    if (groups.isEmpty())
+        return;
+    const Topology &topology = cpuInfo.topology();
+    QVector<int> groupOf(static_cast<int>(cpuInfo.cores.size()), -1);
+    for (int g = 0; g < groups.size(); ++g) {
+        for (const int k : groups.at(g).cores)
+            groupOf[k] = g;
+    }
+    for (int k = 0; k < groupOf.size(); ++k) {
+        const int id = cpuInfo.cores[static_cast<size_t>(k)].core_id();
+        if (const CpuPlace *place = topology.place(id)) {
+            const QString badge = TopologyText::badge(topology, *place);
+            if (!badge.isEmpty())
+                navigation->setText(k + 1, tr("Core %1 (%2)").arg(QString::number(id), badge));
+            navigation->setToolTip(k + 1, TopologyText::description(topology, *place));
+        }
+        navigation->setGroupStart(k + 1, k > 0 && groupOf.at(k) != groupOf.at(k - 1));
+    }
+}
+
+void MainWindow::rereadPolicyOf(int index)
+{
+    // A write through one CPU of a shared policy changed all of them: their records (the other
+    // pages, the overview, the list of cores) show the policy as it is now.
+    const CPUCore &writer = cpuInfo.cores[static_cast<size_t>(index)];
+    const CpuPlace *place = cpuInfo.topology().place(writer.core_id());
+    if (!place || !place->sharesPolicy())
+        return;
+    cpuInfo.refreshPolicy(place->policyCpus, &writer);
+    QVector<int> reread;
+    for (int k = 0; k < static_cast<int>(cpuInfo.cores.size()); ++k) {
+        if (k != index && place->policyCpus.contains(cpuInfo.cores[static_cast<size_t>(k)].core_id()))
+            reread.append(k);
+    }
+    if (compactNavigation->isVisible())
+        compactNavigation->updateFrequencies(reread);
+}
+
 void MainWindow::addPageShortcuts()
 {
     // Window-wide, so that they work from whichever field of a page has the focus.
@@ -137,6 +182,9 @@ void MainWindow::showPage(int index)
         if (!corePages[core]) {
             QWidget *standIn = pages->widget(index);
             corePages[core] = new DisplayCorePage(cpuInfo.cores[core], pages->parentWidget());
+            if (const CpuPlace *place = cpuInfo.topology().place(cpuInfo.cores[core].core_id()))
+                corePages[core]->setPolicyNote(TopologyText::pageNote(cpuInfo.topology(), *place));
+            connect(corePages[core], &DisplayCorePage::applied, this, [this, index] { rereadPolicyOf(index - 1); });
             pages->insertWidget(index, corePages[core]);
             pages->removeWidget(standIn);
             delete standIn;

@@ -45,6 +45,9 @@ protected:
 
 private:
     void chooseNavigation();
+    void markGroups();
+    // Reads back the other CPUs of core index's policy after its page wrote to it.
+    void rereadPolicyOf(int index);
     void addPageShortcuts();
     void updateSampling();
     QVector<int> coresOfPage(int index) const;
