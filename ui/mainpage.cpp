@@ -24,6 +24,7 @@
 #include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
+#include "userprofilespanel.h"
 #include "writefailure.h"
 
 namespace
@@ -110,6 +111,17 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->move(1050 - save->width(), 430);
     load->resize(qMax(150, load->sizeHint().width()), 40);
     load->move(save->x() - 50 - load->width(), 430);
+
+    // The user's own profiles and the power rules, under the fixed ones.
+    userProfiles = new UserProfilesPanel(cpuInfo, this);
+    userProfiles->move(250, 382);
+    userProfiles->setFixedWidth(800);
+    connect(userProfiles, &UserProfilesPanel::applied, this, [this] {
+        rereadSettings();
+        updateGovern();
+    });
+    connect(userProfiles, &UserProfilesPanel::reported, this,
+            [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 
     buildNotice();
 
@@ -236,6 +248,7 @@ void MainPage::setCurrentGovern(int index)
 {
     const ApplyReport report = cpuInfo.applyProfile(static_cast<PREDEFINED_GOVERNS>(index));
     rereadSettings(); // the selector shows what the kernel kept
+    userProfiles->noteManualChoice(QLatin1String(Profile::of(index).key));
     showReport(report, profileName(index));
     // The selector stores the picked segment only after this returns; the detected one replaces it.
     QTimer::singleShot(0, this, &MainPage::updateGovern);

@@ -14,6 +14,7 @@ class QPlainTextEdit;
 struct ApplyReport;
 class QScrollArea;
 class SwitchButton;
+class UserProfilesPanel;
 
 // The overview of all cores: model, driver, one line per core, the profile selector and the
 // settings-file buttons.
@@ -69,4 +70,5 @@ private:
     QPlainTextEdit *noticeText = nullptr;
     QString lastDirectory;
     ProcessorPanel *processorPanel = nullptr;
+    UserProfilesPanel *userProfiles = nullptr;
 };
