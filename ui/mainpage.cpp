@@ -114,8 +114,11 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
 
     // The user's own profiles and the power rules, under the fixed ones.
     userProfiles = new UserProfilesPanel(cpuInfo, this);
-    userProfiles->move(250, 382);
-    userProfiles->setFixedWidth(800);
+    // Wider than the selector above it, so that longer translations fit on one line; under the
+    // settings-file buttons, which its second line leaves room for.
+    userProfiles->move(150, 382);
+    userProfiles->setFixedWidth(900);
+    userProfiles->lower();
     connect(userProfiles, &UserProfilesPanel::applied, this, [this] {
         rereadSettings();
         updateGovern();

@@ -10,7 +10,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 
+#include <optional>
 #include <utility>
 
 #include "cpuinfo.h"
@@ -32,15 +35,18 @@ UserProfilesPanel::UserProfilesPanel(CPUInfo &cpuInfo, QWidget *parent, const Us
     list = new QComboBox(this);
     list->setObjectName(QStringLiteral("userProfileList"));
     list->setAccessibleName(tr("My profiles"));
-    list->setMinimumWidth(180);
+    // Long names are elided rather than pushing the buttons off the line.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(10);
     label->setBuddy(list);
 
     applyButton = new QPushButton(tr("Apply"), this);
     applyButton->setObjectName(QStringLiteral("applyUserProfile"));
     connect(applyButton, &QPushButton::clicked, this, &UserProfilesPanel::applySelected);
 
-    auto *saveButton = new QPushButton(tr("Save current as…"), this);
+    auto *saveButton = new QPushButton(tr("Save as…"), this);
     saveButton->setObjectName(QStringLiteral("saveUserProfile"));
+    saveButton->setToolTip(tr("Save the current settings as a profile of your own"));
     connect(saveButton, &QPushButton::clicked, this, &UserProfilesPanel::askAndSave);
 
     moreButton = new QPushButton(tr("More"), this);
@@ -56,15 +62,32 @@ UserProfilesPanel::UserProfilesPanel(CPUInfo &cpuInfo, QWidget *parent, const Us
     rulesButton->setToolTip(tr("Which profile to apply on AC, on battery and on a low battery"));
     connect(rulesButton, &QPushButton::clicked, this, &UserProfilesPanel::showRules);
 
-    auto *layout = new QHBoxLayout(this);
+    ruleStatus = new QLabel(this);
+    ruleStatus->setObjectName(QStringLiteral("ruleStatus"));
+    ruleStatus->setTextFormat(Qt::PlainText);
+    ruleStatus->setWordWrap(true);
+
+    auto *profilesRow = new QHBoxLayout;
+    profilesRow->addWidget(label);
+    profilesRow->addWidget(list, 1);
+    profilesRow->addWidget(applyButton);
+    profilesRow->addWidget(saveButton);
+    profilesRow->addWidget(moreButton);
+    // The second line stays left of the page's settings-file buttons.
+    auto *rulesRow = new QHBoxLayout;
+    rulesRow->addWidget(rulesButton);
+    rulesRow->addWidget(ruleStatus, 1);
+    rulesRow->addSpacing(355);
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(label);
-    layout->addWidget(list, 1);
-    layout->addWidget(applyButton);
-    layout->addWidget(saveButton);
-    layout->addWidget(moreButton);
-    layout->addSpacing(20);
-    layout->addWidget(rulesButton);
+    layout->addLayout(profilesRow);
+    layout->addLayout(rulesRow);
+
+    // The power source changes without telling the window; the files are cheap to read.
+    auto *poll = new QTimer(this);
+    poll->setInterval(2000);
+    connect(poll, &QTimer::timeout, this, &UserProfilesPanel::updateRuleStatus);
+    poll->start();
     refresh();
 }
 
@@ -78,6 +101,26 @@ void UserProfilesPanel::refresh()
         list->setPlaceholderText(tr("none saved yet"));
     select(picked);
     updateButtons();
+    updateRuleStatus();
+}
+
+void UserProfilesPanel::updateRuleStatus()
+{
+    RuleRunner runner(cpuInfo, profiles, rulesPath, stateDirectory);
+    const std::optional<PowerRules> rules = runner.rules(nullptr);
+    QString text;
+    if (!rules) {
+        text = tr("No power rules in use.");
+    } else if (const auto manual = runner.manualChoice()) {
+        text = tr("Now %1: '%2', picked by hand, holds until the power source changes.")
+                   .arg(rules->why(runner.state()), SafeText::printable(manual->profile));
+    } else {
+        const QString profile = rules->profileFor(rules->sourceOf(runner.state()));
+        text = profile.isEmpty()
+                   ? tr("Now %1: no rule for this power source.").arg(rules->why(runner.state()))
+                   : tr("Now %1: the rules give '%2'.").arg(rules->why(runner.state()), SafeText::printable(profile));
+    }
+    ruleStatus->setText(text);
 }
 
 void UserProfilesPanel::updateButtons()
@@ -109,6 +152,7 @@ void UserProfilesPanel::noteManualChoice(const QString &profile)
     // Without a record the rules would apply their profile at the next battery event, not only at
     // the next change of power source; a window run as a user cannot write one, and says nothing.
     RuleRunner(cpuInfo, profiles, rulesPath, stateDirectory).recordManualChoice(profile, nullptr);
+    updateRuleStatus();
 }
 
 bool UserProfilesPanel::applySelected()
@@ -212,5 +256,6 @@ void UserProfilesPanel::showRules()
     auto *dialog = new PowerRulesDialog(cpuInfo, profiles, rulesPath, stateDirectory, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &PowerRulesDialog::applied, this, &UserProfilesPanel::applied);
+    connect(dialog, &QDialog::finished, this, &UserProfilesPanel::updateRuleStatus);
     dialog->show();
 }

@@ -12,8 +12,9 @@ class QLabel;
 class QPushButton;
 struct ApplyReport;
 
-// "My profiles" on the overview, beside the six fixed profiles: the user's own profiles with
-// apply, save current as, rename, delete and export, and the way to the power rules. Saving,
+// "My profiles" on the overview, under the six fixed profiles: the user's own profiles with
+// apply, save current as, rename, delete and export; below them the way to the power rules and
+// the rule in force. Saving,
 // renaming and deleting write /etc/freqdeck/profiles and so need a window run as root; a refusal
 // says so in a message box.
 class UserProfilesPanel final : public QFrame
@@ -58,6 +59,8 @@ private:
     void askAndExport();
     bool refuse(const QString &title, const QString &reason);
     void updateButtons();
+    // The rule in force and why, or the manual choice that holds, on the second line.
+    void updateRuleStatus();
 
     CPUInfo &cpuInfo;
     UserProfiles profiles;
@@ -66,4 +69,5 @@ private:
     QComboBox *list = nullptr;
     QPushButton *applyButton = nullptr;
     QPushButton *moreButton = nullptr;
+    QLabel *ruleStatus = nullptr;
 };
