@@ -118,7 +118,7 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     // settings-file buttons, which its second line leaves room for.
     userProfiles->move(150, 382);
     userProfiles->setFixedWidth(900);
-    userProfiles->lower();
+    userProfiles->stackUnder(load);
     connect(userProfiles, &UserProfilesPanel::applied, this, [this] {
         rereadSettings();
         updateGovern();
