@@ -7,6 +7,7 @@
 
 #include "mountedsim.h"
 #include "mountnamespace.h"
+#include "powersource.h"
 
 // Own profiles and the power rules on the simulated machine, through the real freqdeck-cli: the
 // watcher runs as a child process, the test pulls and puts back the simulated plug and reads what
@@ -18,12 +19,8 @@ class TestPowerRules : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
+    void powerSourceOfDesktopsAndLaptops();
     void rulesFollowThePlugAndRefuseHostileProfiles();
-
-private:
-    bool tmpMounted = false;
 };
 
 namespace
@@ -91,7 +88,32 @@ void plug(const char *online)
 }
 } // namespace
 
-void TestPowerRules::initTestCase()
+// What counts as on battery: a laptop whose firmware shows no mains supply is on battery while its
+// battery discharges; a desktop's wireless mouse, whose battery always discharges, is no power
+// source at all.
+void TestPowerRules::powerSourceOfDesktopsAndLaptops()
+{
+    QTemporaryDir sys;
+    QVERIFY(sys.isValid());
+    const auto supply = [&sys](const QString &name, const QMap<QString, QByteArray> &files) {
+        QVERIFY(QDir().mkpath(sys.filePath("class/power_supply/" + name)));
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            QFile file(sys.filePath("class/power_supply/" + name + '/' + it.key()));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(it.value() + '\n') > 0);
+        }
+    };
+    QCOMPARE(PowerState::read(sys.path()).describe(), QStringLiteral("on AC"));
+    supply("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"status", "Discharging"}, {"capacity", "5"}});
+    QCOMPARE(PowerState::read(sys.path()).describe(), QStringLiteral("on AC"));
+    supply("BAT1", {{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "61"}});
+    QCOMPARE(PowerState::read(sys.path()).describe(), QStringLiteral("on battery (61 %)"));
+    // Where a mains supply is shown, it alone decides: a battery that reports "Discharging" while
+    // plugged in (worn out, or held at a charge threshold) does not make the machine battery-powered.
+    supply("ACAD", {{"type", "Mains"}, {"online", "1"}});
+    QCOMPARE(PowerState::read(sys.path()).describe(), QStringLiteral("on AC"));
+}
+
+void TestPowerRules::rulesFollowThePlugAndRefuseHostileProfiles()
 {
     if (::geteuid() != 0)
         QSKIP("trusted profiles and binding over /sys need root");
@@ -104,18 +126,9 @@ void TestPowerRules::initTestCase()
     if (::stat("/", &st) != 0 || st.st_uid != 0 || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         QSKIP("/ itself is not root's alone here, so no profile could be trusted");
     QCOMPARE(::mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755"), 0);
-    tmpMounted = true;
+    const auto unmountTmp = qScopeGuard([] { ::umount2("/tmp", MNT_DETACH); });
     qunsetenv("TMPDIR");
-}
 
-void TestPowerRules::cleanupTestCase()
-{
-    if (tmpMounted)
-        ::umount2("/tmp", MNT_DETACH);
-}
-
-void TestPowerRules::rulesFollowThePlugAndRefuseHostileProfiles()
-{
     MountedSim sim(QStringLiteral(FREQDECK_CPUFREQ_SIM), {"--cpus", QString::number(cpus)});
     QString why;
     QVERIFY2(sim.start(&why), qPrintable(why));
