@@ -36,7 +36,13 @@ RuleRunner::RuleRunner(CPUInfo &cpus, UserProfiles profiles, QString rulesPath, 
     , profiles(std::move(profiles))
     , rulesPath(std::move(rulesPath))
     , stateDirectory(std::move(stateDirectory))
+    , ownerCheck(&RuleRunner::otherPowerTool)
 {
+}
+
+QString RuleRunner::otherPowerTool()
+{
+    return QString();
 }
 
 void RuleRunner::setOwnerCheck(OwnerCheck check)

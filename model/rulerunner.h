@@ -27,9 +27,13 @@ public:
                QString stateDirectory = defaultStateDirectory());
 
     // The name of another program that manages these settings, or "" when none does. The runner
-    // leaves the settings alone while one does, and says which. Without a check set, none does.
+    // leaves the settings alone while one does, and says which. Every runner starts with
+    // otherPowerTool(); tests set their own.
     using OwnerCheck = std::function<QString()>;
     void setOwnerCheck(OwnerCheck check);
+    // The machine's own answer: where the detection of other power tools plugs in. Until then,
+    // none is ever found.
+    static QString otherPowerTool();
 
     PowerState state() const;
     // The rules; nothing, with the reason, when the file is missing, unreadable or (checked as the
