@@ -32,6 +32,7 @@
 #include "safetext.h"
 #include "switchbutton.h"
 #include "topologytext.h"
+#include "userprofilespanel.h"
 #include "writefailure.h"
 
 namespace
@@ -122,6 +123,19 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->move(1050 - save->width(), 430);
     load->resize(qMax(150, load->sizeHint().width()), 40);
     load->move(save->x() - 50 - load->width(), 430);
+
+    // The user's own profiles and the power rules, under the fixed ones.
+    userProfiles = new UserProfilesPanel(cpuInfo, this);
+    // Under the settings-file buttons: the row beside the selector holds the limits for a group.
+    userProfiles->move(150, 485);
+    userProfiles->setFixedWidth(900);
+    userProfiles->stackUnder(load);
+    connect(userProfiles, &UserProfilesPanel::applied, this, [this] {
+        rereadSettings();
+        updateGovern();
+    });
+    connect(userProfiles, &UserProfilesPanel::reported, this,
+            [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
 
     // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
@@ -389,6 +403,7 @@ void MainPage::setCurrentGovern(int index)
     const ApplyReport report =
         all ? cpuInfo.applyProfile(govern) : GroupWriter::applyProfile(cpuInfo, govern, chosenCpus());
     rereadSettings(); // the selector shows what the kernel kept
+    userProfiles->noteManualChoice(QLatin1String(Profile::of(index).key));
     showReport(report, all ? profileName(index)
                            : tr("%1 for %2", "profile for group").arg(profileName(index), groupChoice->currentText()));
     // The selector stores the picked segment only after this returns; the detected one replaces it.

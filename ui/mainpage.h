@@ -17,6 +17,7 @@ class QSpinBox;
 struct ApplyReport;
 class QScrollArea;
 class SwitchButton;
+class UserProfilesPanel;
 
 // The overview of all cores: model, driver, one line per core, the profile selector and the
 // settings-file buttons. Where the machine has kinds of core or shared policies, a choice of group
@@ -85,4 +86,5 @@ private:
     QSpinBox *maxLimit = nullptr;
     QPushButton *applyLimitsButton = nullptr;
     QVector<QVector<int>> groupCpus; // by entry of groupChoice
+    UserProfilesPanel *userProfiles = nullptr;
 };

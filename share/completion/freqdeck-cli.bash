@@ -5,7 +5,7 @@
 _freqdeck_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands='show profile save load boost mode set'
+    local commands='show profile save load boost mode set profiles save-profile apply rename-profile delete-profile export-profile power-rules'
     local profiles='performance fast normal slow powersave custom'
     local word command='' json=''
     local i
@@ -13,12 +13,12 @@ _freqdeck_cli()
         word=${COMP_WORDS[i]}
         case $word in
         --json) json=1 ;;
-        --cpu) ((i++)) ;; # its value is no command
+        --cpu | --config-dir | --state-dir) ((i++)) ;; # their values are no command
         -h | --help | --version) return 0 ;;
         -*) ;;
         *)
             # Every command but set takes at most one argument: after it there is nothing to complete.
-            [[ -n $command && $command != set ]] && return 0
+            [[ -n $command && $command != set && $command != *-profile && $command != power-rules ]] && return 0
             [[ -z $command ]] && command=$word
             ;;
         esac
@@ -29,11 +29,20 @@ _freqdeck_cli()
         if [[ -n $json ]]; then
             mapfile -t COMPREPLY < <(compgen -W 'show' -- "$cur")
         else
-            mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version --config-dir --state-dir" -- "$cur")
         fi
         ;;
     profile)
         mapfile -t COMPREPLY < <(compgen -W "$profiles" -- "$cur")
+        ;;
+    apply)
+        mapfile -t COMPREPLY < <(compgen -W "$profiles $(freqdeck-cli profiles 2>/dev/null)" -- "$cur")
+        ;;
+    rename-profile | delete-profile | export-profile)
+        mapfile -t COMPREPLY < <(compgen -W "$(freqdeck-cli profiles 2>/dev/null)" -- "$cur")
+        ;;
+    power-rules)
+        mapfile -t COMPREPLY < <(compgen -W 'show apply watch set' -- "$cur")
         ;;
     load)
         if [[ $cur == -* ]]; then

@@ -2,7 +2,7 @@
 # fish completion for freqdeck-cli: its commands and options, the profile names, and file names for
 # save and load.
 
-set -l commands show profile save load boost mode set
+set -l commands show profile save load boost mode set profiles save-profile apply rename-profile delete-profile export-profile power-rules
 complete -c freqdeck-cli -f
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the usage and a summary of the commands'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
@@ -21,3 +21,15 @@ complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -a 'active guided
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -l reapply -d 'Write the settings from before the switch again'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from set" -l cpu -r -a 'all p-cores e-cores' -d 'Only these CPUs (0-3,8, all, p-cores, e-cores or policyN)'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l trusted-only -d 'Load only a file that root alone can have written'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l config-dir -r -d 'Profiles and power rules in this directory'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l state-dir -r -d 'The manual choice in this directory'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a profiles -d 'List your own profiles'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a save-profile -d 'Save the settings as your own profile'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a apply -d 'Apply a fixed or own profile'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a rename-profile -d 'Rename an own profile'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a delete-profile -d 'Delete an own profile'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a export-profile -d 'Copy an own profile to a settings file'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a power-rules -d 'Show, apply, watch or set the rules by power source'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from apply; and test (count (commandline -opc)) -lt 3" -a 'performance fast normal slow powersave custom (freqdeck-cli profiles 2>/dev/null)' -d Profile
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from rename-profile delete-profile export-profile; and test (count (commandline -opc)) -lt 3" -a '(freqdeck-cli profiles 2>/dev/null)' -d Profile
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from power-rules; and test (count (commandline -opc)) -lt 3" -a 'show apply watch set'

@@ -28,8 +28,8 @@ expect() {
     [ "$got" = "$wanted" ] || { echo "FAIL: 'freqdeck-cli $*': offered '$got', wanted '$wanted'"; failures=$((failures + 1)); }
 }
 
-expect "--help --json --version boost load mode profile save set show" ""
-expect "save set show" s
+expect "--config-dir --help --json --state-dir --version apply boost delete-profile export-profile load mode power-rules profile profiles rename-profile save save-profile set show" ""
+expect "save save-profile set show" s
 expect "off" boost of
 expect "--reapply active guided passive" mode ""
 expect "--cpu" set --c

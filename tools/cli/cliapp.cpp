@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cpulist.h"
+#include "profilecommands.h"
 #include "profiles.h"
 #include "refusal.h"
 #include "safetext.h"
@@ -27,14 +28,19 @@ QString usageText()
     QStringList keys;
     for (const Profile &profile : Profile::all())
         keys << QLatin1String(profile.key);
-    return QStringLiteral("Usage: freqdeck-cli [--json] show\n"
-                          "       freqdeck-cli profile %1\n"
-                          "       freqdeck-cli save FILE\n"
-                          "       freqdeck-cli load [--trusted-only] FILE\n"
-                          "       freqdeck-cli boost on|off\n"
-                          "       freqdeck-cli mode [--reapply] active|passive|guided\n"
-                          "       freqdeck-cli set [--cpu LIST|GROUP] ATTRIBUTE VALUE\n"
-                          "       freqdeck-cli --help | --version\n")
+    return QStringLiteral(
+               "Usage: freqdeck-cli [--json] show\n"
+               "       freqdeck-cli profile %1\n"
+               "       freqdeck-cli save FILE\n"
+               "       freqdeck-cli load [--trusted-only] FILE\n"
+               "       freqdeck-cli boost on|off\n"
+               "       freqdeck-cli mode [--reapply] active|passive|guided\n"
+               "       freqdeck-cli set [--cpu LIST|GROUP] ATTRIBUTE VALUE\n"
+               "       freqdeck-cli profiles | save-profile NAME | apply NAME\n"
+               "       freqdeck-cli rename-profile NAME NEW | delete-profile NAME | export-profile NAME FILE\n"
+               "       freqdeck-cli power-rules show|apply|watch\n"
+               "       freqdeck-cli power-rules set ac|battery PROFILE | set low PERCENT PROFILE\n"
+               "       freqdeck-cli --help | --version\n")
         .arg(keys.join(QLatin1Char('|')));
 }
 
@@ -66,6 +72,19 @@ QString helpText()
                           "                writes one cpufreq attribute (or energy_perf_bias) of every core,\n"
                           "                or of the cores that --cpu names; CPUs that share a policy share\n"
                           "                its attributes, so each policy is written once\n"
+                          "  profiles      lists your own profiles, kept in /etc/freqdeck/profiles\n"
+                          "  save-profile NAME\n"
+                          "                saves every core's settings as your own profile NAME (at most 64\n"
+                          "                printable characters, no '/', no leading '.')\n"
+                          "  apply NAME    applies a fixed profile or your own one; while power rules exist,\n"
+                          "                this choice holds until the power source changes\n"
+                          "  rename-profile NAME NEW, delete-profile NAME, export-profile NAME FILE\n"
+                          "  power-rules show   the profiles for AC, battery and low battery, and the rule now\n"
+                          "  power-rules apply  applies the profile of the power source now (the units do this)\n"
+                          "  power-rules watch  applies it at every change, reading the power supplies\n"
+                          "                each second\n"
+                          "  power-rules set ac|battery PROFILE, power-rules set low PERCENT PROFILE\n"
+                          "                sets a rule in /etc/freqdeck/power-rules.json (\"\" clears it)\n"
                           "\n"
                           "Profiles:\n"
                           "%1"
@@ -80,6 +99,8 @@ QString helpText()
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
                           "                that others may write, or one in such a directory, up to /;\n"
                           "                the restore units load this way\n"
+                          "  --config-dir DIR  profiles and power rules in DIR instead of /etc/freqdeck\n"
+                          "  --state-dir DIR   the manual choice in DIR instead of /run/freqdeck\n"
                           "  -h, --help    prints this help\n"
                           "  --version     prints the version\n"
                           "\n"
@@ -265,6 +286,8 @@ int CliApp::run(const QStringList &arguments)
     bool trustedOnly = false;
     bool optionsEnded = false;
     bool reapply = false;
+    bool placesGiven = false;
+    ProfileCommands::Places places;
     std::optional<QString> cpuList;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -274,6 +297,13 @@ int CliApp::run(const QStringList &arguments)
             cpuList = arguments.at(++i);
         } else if (!optionsEnded && argument.startsWith(QLatin1String("--cpu="))) {
             cpuList = argument.mid(6);
+        } else if (!optionsEnded
+                   && (argument == QLatin1String("--config-dir") || argument == QLatin1String("--state-dir"))) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return usageError(QStringLiteral("%1 needs a directory").arg(argument));
+            (argument == QLatin1String("--config-dir") ? places.configDirectory : places.stateDirectory) =
+                arguments.at(++i);
+            placesGiven = true;
         } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
             reapply = true;
         } else if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
@@ -306,6 +336,13 @@ int CliApp::run(const QStringList &arguments)
         return usageError(QStringLiteral("--cpu goes with set only"));
     if (reapply && command != QLatin1String("mode"))
         return usageError(QStringLiteral("--reapply goes with mode only"));
+
+    if (ProfileCommands::handles(command)) {
+        ProfileCommands commands([this]() -> CPUInfo & { return inventory(); }, places, out, err);
+        return commands.run(command, words, [this](const QString &reason) { return usageError(reason); });
+    }
+    if (placesGiven)
+        return usageError(QStringLiteral("--config-dir and --state-dir go with the profile commands only"));
 
     if (command == QLatin1String("boost")) {
         if (words.size() != 1 || (words.first() != QLatin1String("on") && words.first() != QLatin1String("off")))

@@ -394,6 +394,7 @@ int main(int argc, char **argv)
             std::fflush(log.get());
         });
     }
+    ctx.machine.addPowerSupply();
 
     // default_permissions lets the kernel apply the modes, so a 0444 file refuses writes from
     // anyone but root and 0400 hides cpuinfo_cur_freq from other users, as on sysfs.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 
 namespace
 {
@@ -992,6 +993,67 @@ long SimMachine::store(const std::string &path, std::string_view text, std::size
 void SimMachine::addFile(const std::string &path, unsigned mode, Show show, Store store, std::size_t size)
 {
     extraFiles[path] = ExtraFile{mode, std::move(show), std::move(store), size};
+}
+
+void SimMachine::addPowerSupply()
+{
+    struct Supply {
+        bool online = true;
+        int capacity = 80;
+    };
+    const auto state = std::make_shared<Supply>();
+    const std::string ac = "/sys/class/power_supply/AC/";
+    const std::string battery = "/sys/class/power_supply/BAT0/";
+    const auto constant = [](std::string text) {
+        return [text = std::move(text)](std::string &out) {
+            out = text;
+            return 0;
+        };
+    };
+    // A number from min to max, with an optional newline, as the kernel's kstrtoint takes it.
+    const auto number = [](std::string_view text, int min, int max) -> std::optional<int> {
+        if (!text.empty() && text.back() == '\n')
+            text.remove_suffix(1);
+        if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        const int value = std::stoi(std::string(text));
+        if (value < min || value > max)
+            return std::nullopt;
+        return value;
+    };
+    addFile(ac + "type", 0444, constant("Mains\n"));
+    addFile(
+        ac + "online", 0644,
+        [state](std::string &out) {
+            out = state->online ? "1\n" : "0\n";
+            return 0;
+        },
+        [state, number](std::string_view text, std::size_t count) -> long {
+            const std::optional<int> value = number(text, 0, 1);
+            if (!value)
+                return -EINVAL;
+            state->online = *value == 1;
+            return static_cast<long>(count);
+        });
+    addFile(battery + "type", 0444, constant("Battery\n"));
+    addFile(battery + "present", 0444, constant("1\n"));
+    addFile(
+        battery + "capacity", 0644,
+        [state](std::string &out) {
+            out = std::to_string(state->capacity) + '\n';
+            return 0;
+        },
+        [state, number](std::string_view text, std::size_t count) -> long {
+            const std::optional<int> value = number(text, 0, 100);
+            if (!value)
+                return -EINVAL;
+            state->capacity = *value;
+            return static_cast<long>(count);
+        });
+    addFile(battery + "status", 0444, [state](std::string &out) {
+        out = !state->online ? "Discharging\n" : state->capacity >= 100 ? "Full\n" : "Charging\n";
+        return 0;
+    });
 }
 
 std::string SimMachine::canonical(const std::string &path)

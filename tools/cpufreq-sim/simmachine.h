@@ -91,6 +91,11 @@ public:
     using Store = std::function<long(std::string_view text, std::size_t count)>;
     void addFile(const std::string &path, unsigned mode, Show show, Store store = {}, std::size_t size = 4096);
 
+    // A laptop's power supplies under /sys/class/power_supply: the mains adapter AC (online) and
+    // the battery BAT0 (capacity, status). online and capacity take writes, so that a test or a
+    // user can plug, unplug and drain the machine; status follows from both.
+    void addPowerSupply();
+
 private:
     struct ExtraFile {
         unsigned mode;
