@@ -229,6 +229,8 @@ struct SimMachine::Location {
         DriverAttr, // name: "<dir>/<file>"
         CorePowerDir,
         EpbAttr,
+        ThrottleDir, // cpuN/thermal_throttle/
+        ThrottleAttr,
     };
     Kind kind;
     int cpu = -1;
@@ -543,6 +545,14 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
         return L{L::CoreOnline, *cpu, {}};
     if (components.size() == 3 && components[2] == "cpufreq")
         return L{L::CoreCpufreqLink, *cpu, {}};
+    if (components[2] == "thermal_throttle" && hasThrottleFiles(*cpu)) {
+        if (components.size() == 3)
+            return L{L::ThrottleDir, *cpu, {}};
+        std::string ignored;
+        if (components.size() == 4 && showThrottle(*cpu, components[3], ignored) == 0)
+            return L{L::ThrottleAttr, *cpu, components[3]};
+        return std::nullopt;
+    }
     // The bias lives in power/ while the CPU is online, as the kernel adds and removes it.
     if (components[2] == "power" && hasEpb() && policies[static_cast<std::size_t>(*cpu)].online) {
         if (components.size() == 3)
@@ -574,7 +584,10 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &servedPath) 
     case Location::CpuidleDir:
     case Location::DriverDir:
     case Location::CorePowerDir:
+    case Location::ThrottleDir:
         return Node{NodeType::Directory, 0755, {}, 0};
+    case Location::ThrottleAttr:
+        return Node{NodeType::File, 0444, {}, page};
     case Location::BoostFile:
     case Location::EpbAttr:
         return Node{NodeType::File, 0644, {}, page};
@@ -632,6 +645,12 @@ std::vector<std::string> SimMachine::list(const std::string &servedPath) const
             names.emplace_back("online");
         if (hasEpb() && policies[static_cast<std::size_t>(where->cpu)].online)
             names.emplace_back("power");
+        if (hasThrottleFiles(where->cpu))
+            names.emplace_back("thermal_throttle");
+        break;
+    case Location::ThrottleDir:
+        names = {"core_throttle_count",    "core_throttle_max_time_ms",    "core_throttle_total_time_ms",
+                 "package_throttle_count", "package_throttle_max_time_ms", "package_throttle_total_time_ms"};
         break;
     case Location::PolicyRoot:
         if (hasBoostFile())
@@ -730,6 +749,8 @@ int SimMachine::read(const std::string &servedPath, std::string &out)
     case Location::EpbAttr:
         out = std::to_string(policies[static_cast<std::size_t>(where->cpu)].epb) + '\n';
         return 0;
+    case Location::ThrottleAttr:
+        return showThrottle(where->cpu, where->name, out);
     default:
         return EISDIR;
     }
@@ -900,7 +921,9 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
     const auto line = [&out](unsigned long long value) { out = std::to_string(value) + '\n'; };
     if (name == "affected_cpus" || name == "related_cpus" || name == "freqdomain_cpus") {
         line(static_cast<unsigned>(cpu));
-    } else if (name == "bios_limit" || name == "amd_pstate_max_freq") {
+    } else if (name == "bios_limit") {
+        line(cfg.biosLimitKHz ? std::min(cfg.biosLimitKHz, cfg.maxKHz) : cfg.maxKHz);
+    } else if (name == "amd_pstate_max_freq") {
         line(cfg.maxKHz);
     } else if (name == "cpuinfo_max_freq") {
         line(hardwareMax());
@@ -1127,6 +1150,9 @@ void SimMachine::resolveLimits(Policy &p) const
         hwMax = std::max(hwMin, hwMax * static_cast<long>(maxPerfPct) / 100);
         pctMin = std::clamp(static_cast<long>(hardwareMax()) * static_cast<long>(minPerfPct) / 100, hwMin, hwMax);
     }
+    // The firmware's limit (ACPI _PPC) holds the maximum down like a request of its own.
+    if (hasTable() && cfg.biosLimitKHz)
+        hwMax = std::clamp(static_cast<long>(cfg.biosLimitKHz), hwMin, hwMax);
     // The maximum wins: a minimum above it is held back, not refused, and comes back into force
     // once the maximum allows it.
     long max = std::clamp(p.maxRequest, hwMin, hwMax);
@@ -1238,7 +1264,7 @@ unsigned SimMachine::targetFrequency(int cpu, std::int64_t tick) const
 {
     const Policy &p = policies[static_cast<std::size_t>(cpu)];
     const unsigned min = p.minFreq;
-    const unsigned max = p.maxFreq;
+    const unsigned max = packageDevices ? std::max(min, std::min(p.maxFreq, packageCap(tick))) : p.maxFreq;
     const auto span = static_cast<double>(max - min);
     const double l = load(cpu, tick);
     if (hasTable()) {
