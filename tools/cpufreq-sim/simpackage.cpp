@@ -204,7 +204,10 @@ int SimMachine::energyText(std::string &out)
     const std::int64_t tick = (now() - startNs) / tickNs;
     for (; energyTick < tick; ++energyTick)
         energyUj = (energyUj + static_cast<std::uint64_t>(packagePowerW(energyTick) * (tickNs / 1000))) % energyRangeUj;
-    out = line(energyUj);
+    // Continuous within the tick, so that two reads any time apart give the power between them.
+    const std::int64_t intoTick = now() - startNs - tick * tickNs;
+    out = line((energyUj + static_cast<std::uint64_t>(packagePowerW(tick) * static_cast<double>(intoTick) / 1000.0))
+               % energyRangeUj);
     return 0;
 }
 
