@@ -20,6 +20,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QTreeWidget>
+
+#include "capchainview.h"
 #include "corenavigator.h"
 #include "cpucore.h"
 #include "cpuinfo.h"
@@ -63,6 +66,7 @@ private slots:
     void pseudoLocale();
     void keyboardOnlyRound();
     void governorListWhole();
+    void capChainFollowsTheMachine();
 };
 
 namespace
@@ -1042,6 +1046,41 @@ void TestCorePage::governorListWhole()
     qApp->setStyleSheet(QString());
     QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
     QVERIFY2(shown >= 3, qPrintable(QStringLiteral("only %1 entries in view").arg(shown)));
+}
+
+// The page's "why" section names what holds the core down and follows the machine: the hardware
+// maximum under the performance governor, then a power limit set below what the package draws,
+// then boost switched off once the limit is lifted again.
+void TestCorePage::capChainFollowsTheMachine()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {QStringLiteral("--cpus"), QStringLiteral("4")});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QVERIFY(writeFile(sim.policy(1, "scaling_governor"), "performance"));
+    CPUInfo info(sim.sys() + QStringLiteral("/devices/system/cpu"), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DisplayCorePage *page = openCorePage(window, 1);
+    QVERIFY(page);
+    auto *chain = page->findChild<CapChainView *>();
+    QVERIFY(chain);
+    QTRY_COMPARE(chain->bindingKey(), QString("cpuinfo_max_freq"));
+
+    const QString limit = sim.sys() + QStringLiteral("/class/powercap/intel-rapl:0/constraint_0_power_limit_uw");
+    QVERIFY(writeFile(limit, "5000000"));
+    QTRY_COMPARE_WITH_TIMEOUT(chain->bindingKey(), QString("power_limit"), 10000);
+    auto *table = chain->findChild<QTreeWidget *>();
+    const QList<QTreeWidgetItem *> held = table->findItems(QStringLiteral("yes"), Qt::MatchExactly, 2);
+    QCOMPARE(held.size(), 1);
+    QVERIFY2(held.first()->text(1).endsWith(" / 5.0 W"), qPrintable(held.first()->text(1)));
+
+    QVERIFY(writeFile(limit, "65000000"));
+    QVERIFY(writeFile(sim.cpu() + QStringLiteral("/cpufreq/boost"), "0"));
+    QTRY_COMPARE_WITH_TIMEOUT(chain->bindingKey(), QString("boost"), 10000);
 }
 
 QTEST_MAIN(TestCorePage)

@@ -4,7 +4,9 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStyleOption>
+#include <QVBoxLayout>
 
+#include "capchainview.h"
 #include "cpucore.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
@@ -19,7 +21,9 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
 
-    auto *layout = new QHBoxLayout(this);
+    auto *page = new QVBoxLayout(this);
+    auto *layout = new QHBoxLayout;
+    page->addLayout(layout, 1);
     layout->addStretch(1);
     layout->addWidget(display, 5);
     layout->addSpacing(50);
@@ -32,6 +36,21 @@ void DisplayCorePage::updateInfo()
     // The list re-reads the core; the editor then shows what was just read.
     display->updateInfo();
     editor->updateInfo();
+    if (capChain)
+        capChain->refresh();
+}
+
+void DisplayCorePage::showCapChain(CPUInfo &info)
+{
+    if (capChain)
+        return;
+    capChain = new CapChainView(info, core, this);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(capChain, 11);
+    row->addStretch(1);
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+    capChain->refresh();
 }
 
 void DisplayCorePage::showEvent(QShowEvent *)

@@ -5,7 +5,9 @@
 
 #include "updateinfointerface.h"
 
+class CapChainView;
 class CPUCore;
+class CPUInfo;
 class PolicyDisplayWidget;
 class PolicyEditorWidget;
 
@@ -21,6 +23,8 @@ public:
 
     // Shows the core as last read, in the list and in every line the user is not editing.
     void updateInfo() override;
+    // Adds the "why this frequency" section below, for the core of info's inventory.
+    void showCapChain(CPUInfo &info);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,4 +34,5 @@ private:
     CPUCore &core;
     PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
+    CapChainView *capChain = nullptr;
 };

@@ -134,6 +134,7 @@ void MainWindow::showPage(int index)
         if (!corePages[core]) {
             QWidget *standIn = pages->widget(index);
             corePages[core] = new DisplayCorePage(cpuInfo.cores[core], pages->parentWidget());
+            corePages[core]->showCapChain(cpuInfo);
             pages->insertWidget(index, corePages[core]);
             pages->removeWidget(standIn);
             delete standIn;
