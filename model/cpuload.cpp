@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cpuload.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QVector>
 #include <QtGlobal>
@@ -42,6 +43,13 @@ CpuLoad CpuLoad::parse(const QString &text)
 QString CpuLoad::statPathBeside(const QString &cpuInfoPath)
 {
     return QFileInfo(cpuInfoPath).absolutePath() + QStringLiteral("/stat");
+}
+
+QString CpuLoad::statPathForCpuDir(const QString &cpuDirPath)
+{
+    const QString sys = QDir::cleanPath(cpuDirPath + QStringLiteral("/../../.."));
+    return sys == QLatin1String("/sys") ? QStringLiteral("/proc/stat")
+                                        : QDir::cleanPath(sys + QStringLiteral("/../stat"));
 }
 
 std::optional<double> CpuLoad::utilisation(const CpuLoad &before, const CpuLoad &after, int cpu)

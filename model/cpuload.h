@@ -23,6 +23,9 @@ public:
     static CpuLoad parse(const QString &text);
     // Where /proc/stat is for an inventory whose cpuinfo is at cpuInfoPath: beside it.
     static QString statPathBeside(const QString &cpuInfoPath);
+    // Where /proc/stat is for a tree laid out like /sys/devices/system/cpu: /proc/stat for the
+    // real one, else beside the tree's sys directory, where the simulator serves it.
+    static QString statPathForCpuDir(const QString &cpuDirPath);
 
     // The share of the time between the two samples that the CPU was busy, 0 to 100; nothing when
     // either sample lacks the CPU or no time passed.

@@ -27,9 +27,12 @@
 #include "cpucore.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
+#include "heatmap.h"
 #include "imageswitch.h"
 #include "mainpage.h"
 #include "mainwindow.h"
+#include "monitorhistory.h"
+#include "monitorview.h"
 #include "mountedsim.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
@@ -67,6 +70,7 @@ private slots:
     void keyboardOnlyRound();
     void governorListWhole();
     void capChainFollowsTheMachine();
+    void monitorRecordsWhatTheRefreshReads();
 };
 
 namespace
@@ -1081,6 +1085,52 @@ void TestCorePage::capChainFollowsTheMachine()
     QVERIFY(writeFile(limit, "65000000"));
     QVERIFY(writeFile(sim.cpu() + QStringLiteral("/cpufreq/boost"), "0"));
     QTRY_COMPARE_WITH_TIMEOUT(chain->bindingKey(), QString("boost"), 10000);
+}
+
+// The monitor records what the window's refresh reads, with /proc/stat's utilisation and the
+// package's temperature and power, and hovering the map names the values with units: a core held
+// at its lowest frequency shows that frequency, an offline core shows nothing.
+void TestCorePage::monitorRecordsWhatTheRefreshReads()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {QStringLiteral("--cpus"), QStringLiteral("4")});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QVERIFY(writeFile(sim.policy(2, "scaling_governor"), "powersave"));
+    QVERIFY(writeFile(sim.cpu() + QStringLiteral("/cpu3/online"), "0"));
+    CPUInfo info(sim.sys() + QStringLiteral("/devices/system/cpu"), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showPage(window.monitorPage());
+    auto *monitor = window.findChild<MonitorView *>();
+    QVERIFY(monitor && monitor->isVisible());
+    const MonitorHistory &history = monitor->history();
+    // Two refreshes give a utilisation and a power.
+    QTRY_VERIFY_WITH_TIMEOUT(history.latest() >= 2 && history.utilisation(0, history.latest()) >= 0, 10000);
+    const qint64 second = history.latest();
+    for (int cpu = 0; cpu < 3; ++cpu) {
+        const int busy = history.utilisation(cpu, second);
+        QVERIFY2(busy > 0 && busy < 100, qPrintable(QString::number(busy)));
+        QVERIFY(history.mhz(cpu, second) >= 800);
+    }
+    QCOMPARE(history.mhz(2, second), 800);
+    QCOMPARE(history.mhz(3, second), -1);
+    QVERIFY(history.temperature(second).value_or(0) >= 35);
+    QVERIFY(history.power(second).value_or(0) > 2);
+    QVERIFY2(monitor->summaryText().contains(QRegularExpression(QStringLiteral("Package \\d+ °C · \\d+\\.\\d W"))),
+             qPrintable(monitor->summaryText()));
+
+    auto *map = monitor->findChild<HeatMap *>();
+    QVERIFY(map);
+    const QString held = map->describeAt(map->pointOf(2, second));
+    QVERIFY2(held.startsWith(QStringLiteral("CPU 2, ")) && held.contains(QStringLiteral("\n800 MHz\n")),
+             qPrintable(held));
+    QVERIFY2(held.contains(QStringLiteral("% busy")), qPrintable(held));
+    QVERIFY2(map->describeAt(map->pointOf(3, second)).contains(QStringLiteral("frequency not sampled")),
+             qPrintable(map->describeAt(map->pointOf(3, second))));
 }
 
 QTEST_MAIN(TestCorePage)
