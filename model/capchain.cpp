@@ -223,6 +223,11 @@ QVector<CapChain::Link> CapChain::build(const CPUCore &core, const ProcessorSwit
         if (!epp.isEmpty() && epp.contains(QLatin1String("power")) && !epp.contains(QLatin1String("performance")))
             mark(QStringLiteral("energy_performance_preference"), Binds::Maybe,
                  QStringLiteral("the preference leans to saving energy"));
+        // Without the energy counter (a user may not read it) the power limit cannot be ruled out.
+        if (!watts && lowest)
+            for (Link &link : chain)
+                if (link.key == QLatin1String("power_limit"))
+                    link.binds = Binds::Maybe;
         if (after.platformProfile == QLatin1String("low-power") || after.platformProfile == QLatin1String("quiet")
             || after.platformProfile == QLatin1String("cool"))
             mark(QStringLiteral("platform_profile"), Binds::Maybe,
