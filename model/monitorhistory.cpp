@@ -99,3 +99,29 @@ std::optional<double> MonitorHistory::power(qint64 second) const
     const int slot = slotOf(second);
     return slot < 0 ? std::nullopt : valueOf(powers.at(slot));
 }
+
+int MonitorHistory::mhzHeld(int cpu, qint64 second, int *age) const
+{
+    for (int back = 0; back <= holdSeconds; ++back) {
+        const int value = mhz(cpu, second - back);
+        if (value >= 0) {
+            if (age)
+                *age = back;
+            return value;
+        }
+    }
+    return -1;
+}
+
+int MonitorHistory::utilisationHeld(int cpu, qint64 second, int *age) const
+{
+    for (int back = 0; back <= holdSeconds; ++back) {
+        const int value = utilisation(cpu, second - back);
+        if (value >= 0) {
+            if (age)
+                *age = back;
+            return value;
+        }
+    }
+    return -1;
+}

@@ -27,6 +27,12 @@ public:
     // A second's values; -1 or nothing where none was recorded (or it fell out of the ring).
     int mhz(int cpu, qint64 second) const;
     int utilisation(int cpu, qint64 second) const;
+    // The same, or the newest value of the holdSeconds before it: a refresh of many CPUs may take
+    // longer than a second, and a CPU read every few seconds should not look like a gap. age
+    // receives how many seconds older the value is.
+    int mhzHeld(int cpu, qint64 second, int *age = nullptr) const;
+    int utilisationHeld(int cpu, qint64 second, int *age = nullptr) const;
+    static constexpr int holdSeconds = 5;
     std::optional<double> temperature(qint64 second) const;
     std::optional<double> power(qint64 second) const;
 

@@ -5,8 +5,6 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include <cmath>
-
 #include "monitorhistory.h"
 
 namespace
@@ -90,7 +88,7 @@ void HeatMap::refresh()
         for (int column = 0; column < MonitorHistory::seconds; ++column) {
             const qint64 second = newest - (MonitorHistory::seconds - 1 - column);
             const int value =
-                shown == Quantity::Frequency ? history.mhz(row, second) : history.utilisation(row, second);
+                shown == Quantity::Frequency ? history.mhzHeld(row, second) : history.utilisationHeld(row, second);
             line[column] =
                 value < 0 ? empty : colourFor(shown == Quantity::Frequency ? double(value) / topMhz : value / 100.0);
         }
@@ -151,11 +149,14 @@ QString HeatMap::describeAt(const QPoint &point) const
     if (row < 0)
         return QString();
     const qint64 second = secondAt(point);
-    const int mhz = history.mhz(row, second);
-    const int busy = history.utilisation(row, second);
+    int mhzAge = 0;
+    int busyAge = 0;
+    const int mhz = history.mhzHeld(row, second, &mhzAge);
+    const int busy = history.utilisationHeld(row, second, &busyAge);
+    const auto older = [](int age) { return age ? tr(" (read %1 s before)").arg(age) : QString(); };
     QString text = tr("CPU %1, %2").arg(ids.at(row)).arg(ago(history.latest() - second));
-    text += QLatin1Char('\n') + (mhz < 0 ? tr("frequency not sampled") : tr("%1 MHz").arg(mhz));
-    text += QLatin1Char('\n') + (busy < 0 ? tr("utilisation unknown") : tr("%1 % busy").arg(busy));
+    text += QLatin1Char('\n') + (mhz < 0 ? tr("frequency not sampled") : tr("%1 MHz").arg(mhz) + older(mhzAge));
+    text += QLatin1Char('\n') + (busy < 0 ? tr("utilisation unknown") : tr("%1 % busy").arg(busy) + older(busyAge));
     if (const std::optional<double> celsius = history.temperature(second))
         text += QLatin1Char('\n') + tr("package %1 °C").arg(*celsius, 0, 'f', 0);
     if (const std::optional<double> watts = history.power(second))
@@ -182,7 +183,10 @@ void HeatMap::paintEvent(QPaintEvent *)
     }
     painter.setPen(palette().color(QPalette::WindowText));
     const int lineHeight = fontMetrics().height();
-    const int every = qMax(1, int(std::ceil(lineHeight / rowHeight)));
+    // Labels on every first, second, fourth... row, as many as fit with room between them.
+    int every = 1;
+    while (every * rowHeight < 1.3 * lineHeight)
+        every *= 2;
     for (int row = 0; row < rows && row < ids.size(); row += every) {
         const QRectF label(0, qMax(0.0, plot.top() + row * rowHeight + rowHeight / 2 - lineHeight / 2.0),
                            axisWidth() - 6, lineHeight);

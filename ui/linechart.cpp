@@ -79,7 +79,7 @@ QString LineChart::describeAt(const QPoint &point) const
     const qint64 second = history.latest() - (MonitorHistory::seconds - 1 - column);
     QStringList lines{tr("%1 s ago").arg(history.latest() - second)};
     for (int row : rows) {
-        const int mhz = history.mhz(row, second);
+        const int mhz = history.mhzHeld(row, second);
         lines << (mhz < 0 ? tr("CPU %1: not sampled").arg(ids.value(row))
                           : tr("CPU %1: %2 MHz").arg(ids.value(row)).arg(mhz));
     }
@@ -107,7 +107,9 @@ void LineChart::paintEvent(QPaintEvent *)
         for (int column = 0; column < MonitorHistory::seconds; ++column) {
             const int mhz = history.mhz(rows.at(i), newest - (MonitorHistory::seconds - 1 - column));
             if (mhz < 0) {
-                drawing = false; // a gap where nothing was sampled
+                // A gap where nothing was sampled; short ones (a slow refresh) are bridged.
+                if (history.mhzHeld(rows.at(i), newest - (MonitorHistory::seconds - 1 - column)) < 0)
+                    drawing = false;
                 continue;
             }
             const QPointF at(plot.left() + (column + 0.5) * dx, plot.bottom() - double(mhz) / topMhz * plot.height());
@@ -120,7 +122,8 @@ void LineChart::paintEvent(QPaintEvent *)
         painter.setPen(QPen(colourOf(i), 1.5));
         painter.drawPath(path);
         // The legend inside the plot's top left corner, one entry per line.
-        const QRect legend(plot.left() + 6, plot.top() + 4 + i * lineHeight, 90, lineHeight);
+        const QRect legend(plot.left() + 6, plot.top() + 4 + i * lineHeight,
+                           fontMetrics().horizontalAdvance(QStringLiteral("CPU 99999")) + 24, lineHeight);
         painter.fillRect(legend, palette().color(QPalette::Base));
         painter.fillRect(QRect(legend.left() + 2, legend.center().y() - 1, 14, 3), colourOf(i));
         painter.setPen(palette().color(QPalette::Text));
