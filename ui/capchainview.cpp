@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -68,6 +69,22 @@ void CapChainView::refresh()
     const int rowHeight = rows ? table->visualItemRect(table->topLevelItem(0)).height() : 0;
     table->setFixedHeight(table->header()->sizeHint().height() + rows * qMax(rowHeight, fontMetrics().height() + 4)
                           + 2 * table->frameWidth());
+}
+
+void CapChainView::paintEvent(QPaintEvent *event)
+{
+    // A light panel under the title and the summary, which would otherwise stand on the window's
+    // picture.
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        QColor panel = palette().color(QPalette::Window);
+        panel.setAlpha(235);
+        painter.setBrush(panel);
+        painter.drawRoundedRect(rect(), 12, 12);
+    }
+    QGroupBox::paintEvent(event);
 }
 
 QString CapChainView::bindingKey() const

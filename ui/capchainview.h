@@ -29,6 +29,9 @@ public:
     // The key of the link that binds now, empty when none could be named.
     QString bindingKey() const;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     CPUInfo &info;
     CPUCore &core;
