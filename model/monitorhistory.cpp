@@ -42,8 +42,9 @@ int MonitorHistory::slotFor(qint64 second)
     for (qint64 s = qMax(newest + 1, second - seconds + 1); s <= second; ++s) {
         const int slot = int(s % seconds);
         slotSecond[slot] = s;
-        std::fill_n(frequencies.begin() + slot * cpuCount, cpuCount, qint16(-1));
-        std::fill_n(utilisations.begin() + slot * cpuCount, cpuCount, qint8(-1));
+        const qsizetype first = qsizetype(slot) * cpuCount;
+        std::fill_n(frequencies.begin() + first, cpuCount, qint16(-1));
+        std::fill_n(utilisations.begin() + first, cpuCount, qint8(-1));
         temperatures[slot] = none;
         powers[slot] = none;
     }

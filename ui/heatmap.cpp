@@ -139,8 +139,9 @@ QPoint HeatMap::pointOf(int row, qint64 second) const
 {
     const QRect plot = plotRect();
     const qint64 column = MonitorHistory::seconds - 1 - (history.latest() - second);
-    return {plot.left() + int((2 * column + 1) * plot.width() / (2 * MonitorHistory::seconds)),
-            plot.top() + int((2 * row + 1) * plot.height() / (2 * qMax(1, int(ids.size()))))};
+    const double rows = qMax(1, int(ids.size()));
+    return {plot.left() + int((double(column) + 0.5) * plot.width() / MonitorHistory::seconds),
+            plot.top() + int((row + 0.5) * plot.height() / rows)};
 }
 
 QString HeatMap::describeAt(const QPoint &point) const

@@ -5,7 +5,7 @@
 _freqdeck_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands='show profile save load boost mode set'
+    local commands='show profile save load boost mode set why'
     local profiles='performance fast normal slow powersave custom'
     local word command='' json=''
     local i
@@ -26,10 +26,13 @@ _freqdeck_cli()
     case $command in
     '')
         if [[ -n $json ]]; then
-            mapfile -t COMPREPLY < <(compgen -W 'show' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'show why' -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version" -- "$cur")
         fi
+        ;;
+    show)
+        [[ $cur == -* ]] && mapfile -t COMPREPLY < <(compgen -W '--watch' -- "$cur")
         ;;
     profile)
         mapfile -t COMPREPLY < <(compgen -W "$profiles" -- "$cur")

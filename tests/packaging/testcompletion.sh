@@ -28,13 +28,14 @@ expect() {
     [ "$got" = "$wanted" ] || { echo "FAIL: 'freqdeck-cli $*': offered '$got', wanted '$wanted'"; failures=$((failures + 1)); }
 }
 
-expect "--help --json --version boost load mode profile save set show" ""
+expect "--help --json --version boost load mode profile save set show why" ""
 expect "save set show" s
 expect "off" boost of
 expect "--reapply active guided passive" mode ""
 expect "--cpu" set --c
 expect "--version" --v
-expect "show" --json ""
+expect "show why" --json ""
+expect "--watch" show --w
 expect "" show ""
 expect "" profile fast ""
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <ctime>
 
 namespace
@@ -134,7 +135,8 @@ int SimMachine::statText(std::string &out)
     for (std::size_t cpu = 0; cpu < cpuTimes.size(); ++cpu) {
         CpuTimes &t = cpuTimes[cpu];
         for (; t.tick < tick; ++t.tick) {
-            const auto busy = static_cast<std::uint64_t>(load(static_cast<int>(cpu), t.tick) * jiffiesPerTick + 0.5);
+            const auto busy =
+                static_cast<std::uint64_t>(std::lround(load(static_cast<int>(cpu), t.tick) * jiffiesPerTick));
             t.user += busy * 4 / 5;
             t.system += busy - busy * 4 / 5;
             t.idle += jiffiesPerTick - busy;
@@ -203,7 +205,9 @@ int SimMachine::energyText(std::string &out)
 {
     const std::int64_t tick = (now() - startNs) / tickNs;
     for (; energyTick < tick; ++energyTick)
-        energyUj = (energyUj + static_cast<std::uint64_t>(packagePowerW(energyTick) * (tickNs / 1000))) % energyRangeUj;
+        energyUj =
+            (energyUj + static_cast<std::uint64_t>(packagePowerW(energyTick) * static_cast<double>(tickNs) / 1000.0))
+            % energyRangeUj;
     // Continuous within the tick, so that two reads any time apart give the power between them.
     const std::int64_t intoTick = now() - startNs - tick * tickNs;
     out = line((energyUj + static_cast<std::uint64_t>(packagePowerW(tick) * static_cast<double>(intoTick) / 1000.0))
