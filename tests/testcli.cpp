@@ -45,6 +45,9 @@ private slots:
     void programHelpAndUsage();
     void programShowsThisMachine();
     void programShowsForUnprivilegedUser();
+    void whyNamesTheCeilingThatBinds_data();
+    void whyNamesTheCeilingThatBinds();
+    void watchStreamsUntilKilled();
 };
 
 namespace
@@ -844,7 +847,8 @@ void TestCli::rejectedUsage_data()
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command 'frobnicate'";
     QTest::newRow("unknown option") << QStringList{"show", "--verbose"} << "unknown option '--verbose'";
     QTest::newRow("-- ends the options") << QStringList{"--", "--help"} << "unknown command '--help'";
-    QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"} << "--json goes with show only";
+    QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"}
+                                         << "--json goes with show and why only";
     QTest::newRow("show with an argument") << QStringList{"show", "all"} << "show takes no arguments";
     QTest::newRow("profile without a name") << QStringList{"profile"} << "profile takes one profile name";
     QTest::newRow("two profiles") << QStringList{"profile", "fast", "slow"} << "profile takes one profile name";
@@ -1035,6 +1039,124 @@ void TestCli::programShowsForUnprivilegedUser()
     };
     QVERIFY(!stable(nobody.out).value("cores").toArray().isEmpty());
     QCOMPARE(stable(nobody.out), stable(root.out));
+}
+
+void TestCli::whyNamesTheCeilingThatBinds_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QStringList>("writes"); // "PATH=VALUE", PATH below the simulated /sys
+    QTest::addColumn<QString>("binding");
+    QTest::addColumn<QString>("value"); // the binding link's value, where it is known beforehand
+
+    const QString cpu1 = "devices/system/cpu/cpufreq/policy1/";
+    QTest::newRow("hardware maximum") << QStringList() << QStringList() << "cpuinfo_max_freq"
+                                      << "3400";
+    QTest::newRow("upper limit") << QStringList() << QStringList{cpu1 + "scaling_max_freq=2000000"}
+                                 << "scaling_max_freq"
+                                 << "2000";
+    QTest::newRow("boost off") << QStringList() << QStringList{"devices/system/cpu/cpufreq/boost=0"} << "boost"
+                               << "off";
+    QTest::newRow("max_perf_pct") << QStringList{"--driver", "intel_pstate"}
+                                  << QStringList{"devices/system/cpu/intel_pstate/max_perf_pct=60"} << "max_perf_pct"
+                                  << "60";
+    QTest::newRow("firmware limit") << QStringList{"--bios-limit-khz", "2600000"} << QStringList() << "bios_limit"
+                                    << "2600";
+    QTest::newRow("power limit") << QStringList()
+                                 << QStringList{"class/powercap/intel-rapl:0/constraint_0_power_limit_uw=4000000"}
+                                 << "power_limit" << QString();
+    QTest::newRow("thermal throttling") << QStringList{"--hot"} << QStringList() << "thermal_throttle" << QString();
+    QTest::newRow("offline") << QStringList() << QStringList{"devices/system/cpu/cpu1/online=0"} << "offline"
+                             << "no";
+}
+
+// Each ceiling in turn made the one that holds cpu1 down on the simulator, under the performance
+// governor so that the load does not: why must name that one alone, with its value, and text and
+// JSON must agree.
+void TestCli::whyNamesTheCeilingThatBinds()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, writes);
+    QFETCH(QString, binding);
+    QFETCH(QString, value);
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, simArgs << "--cpus"
+                                      << "4");
+    START_SIM(sim);
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_governor"), "performance"));
+    for (const QString &write : qAsConst(writes)) {
+        const int eq = write.indexOf('=');
+        QVERIFY2(writeSysfs(sim.sys() + '/' + write.left(eq), write.mid(eq + 1).toUtf8()), qPrintable(write));
+    }
+    const QString cpuDir = sim.sys() + "/devices/system/cpu";
+
+    Cli json(cpuDir, sim.cpuInfo());
+    QCOMPARE(json.run({"--json", "why", "1"}), 0);
+    QCOMPARE(json.errText, QString());
+    const QJsonObject answer = QJsonDocument::fromJson(json.outText.toUtf8()).object();
+    QCOMPARE(answer.value("cpu").toInt(), 1);
+    QCOMPARE(answer.value("binding").toString(), binding);
+    int bindingLinks = 0;
+    for (const QJsonValue &link : answer.value("chain").toArray()) {
+        const QJsonObject object = link.toObject();
+        if (object.value("binds") != "yes")
+            continue;
+        ++bindingLinks;
+        QCOMPARE(object.value("key").toString(), binding);
+        if (!value.isEmpty())
+            QCOMPARE(object.value("value").toString(), value);
+        QVERIFY(!object.value("note").toString().isEmpty());
+    }
+    QCOMPARE(bindingLinks, 1);
+
+    Cli text(cpuDir, sim.cpuInfo());
+    QCOMPARE(text.run({"why", "1"}), 0);
+    QVERIFY2(text.outText.startsWith("cpu1: held down by ") && text.outText.contains("(" + binding + ")"),
+             qPrintable(text.outText));
+    QCOMPARE(text.outText.count("<- binds"), 1);
+}
+
+// show --watch streams a JSON line per interval, with utilisation that follows the simulated
+// load, until it is killed: the program runs in a mount namespace of its own where the simulator
+// stands in for /sys, /proc/stat and /proc/cpuinfo.
+void TestCli::watchStreamsUntilKilled()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    if (::geteuid() != 0)
+        QSKIP("binding the simulator over /sys needs root");
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+    QProcess watch;
+    const QString script = QString("mount --bind '%1' /sys && mount --bind '%1/../stat' /proc/stat && "
+                                   "mount --bind '%2' /proc/cpuinfo && exec '%3' --json show --watch 0.3")
+                               .arg(sim.sys(), sim.cpuInfo(), FREQDECK_CLI_BINARY);
+    watch.start("unshare", {"--mount", "--propagation", "private", "sh", "-c", script});
+    QList<QJsonObject> seen;
+    while (seen.size() < 2 && watch.waitForReadyRead(10000)) {
+        while (watch.canReadLine())
+            seen << QJsonDocument::fromJson(watch.readLine()).object();
+    }
+    watch.kill();
+    watch.waitForFinished(5000);
+    QVERIFY2(seen.size() >= 2, watch.readAllStandardError().constData());
+    int between = 0;
+    for (const QJsonObject &line : qAsConst(seen)) {
+        const QJsonArray cores = line.value("cores").toArray();
+        QCOMPARE(cores.size(), 4);
+        for (const QJsonValue &core : cores) {
+            const QJsonObject values = core.toObject();
+            QVERIFY(values.value("current_mhz").toInt() >= 800);
+            const double busy = values.value("utilisation_pct").toDouble(-1);
+            QVERIFY2(busy >= 0 && busy <= 100, qPrintable(QString::number(busy)));
+            between += busy > 0 && busy < 100 ? 1 : 0;
+        }
+    }
+    // The simulated load swells around a half: a single tick may sit at either end, not all of them.
+    QVERIFY(between > 0);
+    QVERIFY(seen.at(1).value("time").toString() > seen.at(0).value("time").toString());
 }
 
 int main(int argc, char **argv)

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QStyleOption>
+#include <QVBoxLayout>
 
+#include "capchainview.h"
 #include "cpucore.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
@@ -32,7 +34,9 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     editorColumn->addWidget(policyNote);
     editorColumn->addWidget(editor, 1);
 
-    auto *layout = new QHBoxLayout(this);
+    auto *page = new QVBoxLayout(this);
+    auto *layout = new QHBoxLayout;
+    page->addLayout(layout, 1);
     layout->addStretch(1);
     layout->addWidget(display, 5);
     layout->addSpacing(50);
@@ -52,6 +56,21 @@ void DisplayCorePage::updateInfo()
     // The list re-reads the core; the editor then shows what was just read.
     display->updateInfo();
     editor->updateInfo();
+    if (capChain)
+        capChain->refresh();
+}
+
+void DisplayCorePage::showCapChain(CPUInfo &info)
+{
+    if (capChain)
+        return;
+    capChain = new CapChainView(info, core, this);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(capChain, 11);
+    row->addStretch(1);
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+    capChain->refresh();
 }
 
 void DisplayCorePage::showEvent(QShowEvent *)

@@ -5,7 +5,9 @@
 
 #include "updateinfointerface.h"
 
+class CapChainView;
 class CPUCore;
+class CPUInfo;
 class PolicyDisplayWidget;
 class PolicyEditorWidget;
 class QLabel;
@@ -23,6 +25,8 @@ public:
 
     // Shows the core as last read, in the list and in every line the user is not editing.
     void updateInfo() override;
+    // Adds the "why this frequency" section below, for the core of info's inventory.
+    void showCapChain(CPUInfo &info);
     // "Policy 4, shared by CPUs 4–7"; an empty note hides it.
     void setPolicyNote(const QString &note);
 
@@ -39,4 +43,5 @@ private:
     PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
     QLabel *policyNote;
+    CapChainView *capChain = nullptr;
 };

@@ -10,6 +10,8 @@ class CPUInfo;
 class CoreNavigator;
 class DisplayCorePage;
 class MainPage;
+class MonitorView;
+class QToolButton;
 class QScrollArea;
 class QStackedLayout;
 class Sampler;
@@ -32,8 +34,9 @@ public:
     explicit MainWindow(CPUInfo &cpuInfo, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // 0 is the overview, core k's page is k + 1.
+    // 0 is the overview, core k's page is k + 1, the monitor the last one (monitorPage()).
     void showPage(int index);
+    int monitorPage() const;
     int currentPage() const;
 
 protected:
@@ -60,6 +63,8 @@ private:
     QStackedLayout *pages;
     MainPage *overview;
     std::vector<DisplayCorePage *> corePages; // null until first shown
+    MonitorView *monitor = nullptr;           // null until first shown; then it keeps recording
+    QToolButton *monitorButton;
     Sampler *sampler;
     int current = 0;
     bool shownBefore = false;

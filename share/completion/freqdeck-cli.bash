@@ -5,7 +5,7 @@
 _freqdeck_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands='show profile save load boost mode set profiles save-profile apply rename-profile delete-profile export-profile power-rules'
+    local commands='show profile save load boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules'
     local profiles='performance fast normal slow powersave custom'
     local word command='' json=''
     local i
@@ -27,10 +27,13 @@ _freqdeck_cli()
     case $command in
     '')
         if [[ -n $json ]]; then
-            mapfile -t COMPREPLY < <(compgen -W 'show' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'show why' -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version --config-dir --state-dir" -- "$cur")
         fi
+        ;;
+    show)
+        [[ $cur == -* ]] && mapfile -t COMPREPLY < <(compgen -W '--watch' -- "$cur")
         ;;
     profile)
         mapfile -t COMPREPLY < <(compgen -W "$profiles" -- "$cur")

@@ -2,7 +2,7 @@
 # fish completion for freqdeck-cli: its commands and options, the profile names, and file names for
 # save and load.
 
-set -l commands show profile save load boost mode set profiles save-profile apply rename-profile delete-profile export-profile power-rules
+set -l commands show profile save load boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules
 complete -c freqdeck-cli -f
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the usage and a summary of the commands'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
@@ -16,6 +16,8 @@ complete -c freqdeck-cli -n "__fish_seen_subcommand_from save load; and test (co
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a boost -d 'Switch turbo of the whole processor'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a mode -d 'Switch the operation mode of intel_pstate or amd-pstate'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a set -d 'Write one attribute of every CPU or of those --cpu names'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -a why -d 'Name what holds a CPU below its maximum frequency'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from show" -l watch -d 'Repeat every SECONDS (default 1) with utilisation'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from boost" -a 'on off' -d State
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -a 'active guided passive' -d Mode
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -l reapply -d 'Write the settings from before the switch again'

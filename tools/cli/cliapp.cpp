@@ -29,7 +29,8 @@ QString usageText()
     for (const Profile &profile : Profile::all())
         keys << QLatin1String(profile.key);
     return QStringLiteral(
-               "Usage: freqdeck-cli [--json] show\n"
+               "Usage: freqdeck-cli [--json] show [--watch [SECONDS]]\n"
+               "       freqdeck-cli [--json] why CPU\n"
                "       freqdeck-cli profile %1\n"
                "       freqdeck-cli save FILE\n"
                "       freqdeck-cli load [--trusted-only] FILE\n"
@@ -60,6 +61,13 @@ QString helpText()
                           "                them), its policy, online state, governor, lower and upper limit and\n"
                           "                current frequency in MHz, below the processor model and the driver;\n"
                           "                values that could not be read are shown as unreadable\n"
+                          "  show --watch [SECONDS]\n"
+                          "                the same every SECONDS (default 1) until interrupted, one line per\n"
+                          "                core and time, with its utilisation from /proc/stat\n"
+                          "  why CPU       the ceilings between the hardware's maximum and the frequency the CPU\n"
+                          "                runs at (boost, max_perf_pct, limits, firmware limit, governor, power\n"
+                          "                limit, thermal throttling), and which one holds it down now; takes\n"
+                          "                half a second to measure power and throttling\n"
                           "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
                           "                and tells which profile is in force afterwards\n"
                           "  save FILE     saves the writable settings of every core to a settings file\n"
@@ -90,7 +98,8 @@ QString helpText()
                           "%1"
                           "\n"
                           "Options:\n"
-                          "  --json        show prints the same values as JSON\n"
+                          "  --json        show and why print the same values as JSON (with --watch, one\n"
+                          "                object per line and interval)\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
                           "                all, or groups: p-cores and e-cores on machines that mix kinds\n"
                           "                of core, policyN for the CPUs of one policy (e-cores,0 mixes them)\n"
@@ -252,6 +261,16 @@ QString cell(const QJsonValue &value)
 
 } // namespace
 
+QJsonObject CliApp::describeCore(const CPUCore &core, const CpuPlace *place)
+{
+    return describe(core, place);
+}
+
+QString CliApp::cellText(const QJsonValue &value)
+{
+    return cell(value);
+}
+
 CliApp::CliApp(QTextStream &out, QTextStream &err)
     : out(out)
     , err(err)
@@ -288,6 +307,7 @@ int CliApp::run(const QStringList &arguments)
     bool reapply = false;
     bool placesGiven = false;
     ProfileCommands::Places places;
+    std::optional<double> watchSeconds;
     std::optional<QString> cpuList;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -304,6 +324,16 @@ int CliApp::run(const QStringList &arguments)
             (argument == QLatin1String("--config-dir") ? places.configDirectory : places.stateDirectory) =
                 arguments.at(++i);
             placesGiven = true;
+        } else if (!optionsEnded && argument == QLatin1String("--watch")) {
+            watchSeconds = 1.0;
+            bool ok = false;
+            const double seconds = arguments.value(i + 1).toDouble(&ok);
+            if (ok) {
+                if (seconds < 0.1 || seconds > 86400)
+                    return usageError(QStringLiteral("--watch takes seconds from 0.1 to 86400"));
+                watchSeconds = seconds;
+                ++i;
+            }
         } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
             reapply = true;
         } else if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
@@ -328,8 +358,10 @@ int CliApp::run(const QStringList &arguments)
     if (words.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
-    if (json && command != QLatin1String("show"))
-        return usageError(QStringLiteral("--json goes with show only"));
+    if (json && command != QLatin1String("show") && command != QLatin1String("why"))
+        return usageError(QStringLiteral("--json goes with show and why only"));
+    if (watchSeconds && command != QLatin1String("show"))
+        return usageError(QStringLiteral("--watch goes with show only"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
     if (cpuList && command != QLatin1String("set"))
@@ -365,7 +397,12 @@ int CliApp::run(const QStringList &arguments)
     if (command == QLatin1String("show")) {
         if (!words.isEmpty())
             return usageError(QStringLiteral("show takes no arguments"));
-        return show(json);
+        return watchSeconds ? watch(*watchSeconds, json) : show(json);
+    }
+    if (command == QLatin1String("why")) {
+        if (words.size() != 1)
+            return usageError(QStringLiteral("why takes one CPU number"));
+        return why(words.first(), json);
     }
     if (command == QLatin1String("profile")) {
         if (words.size() != 1)

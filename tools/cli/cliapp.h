@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -31,6 +32,14 @@ public:
 
 private:
     int show(bool json);
+    // show once per interval until interrupted, with each CPU's utilisation (cliwatch.cpp).
+    int watch(double seconds, bool json);
+    // The chain of ceilings of one CPU and the one that holds it down (cliwatch.cpp).
+    int why(const QString &cpu, bool json);
+    QString statPath() const;
+    // A core's values and a value's cell as show prints them.
+    static QJsonObject describeCore(const CPUCore &core, const CpuPlace *place);
+    static QString cellText(const QJsonValue &value);
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
     int load(const QString &path);

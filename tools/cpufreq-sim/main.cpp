@@ -216,6 +216,10 @@ void usage(FILE *out)
                "                    and \" -> error N\" when it was refused\n"
                "  --read-delay-ms N sleep N ms in every read of scaling_cur_freq and\n"
                "                    cpuinfo_cur_freq, as kernels 4.13 to 5.18 may (default 0)\n"
+               "  --bios-limit-khz N  acpi-cpufreq's firmware limit (bios_limit), below the maximum\n"
+               "  --power-limit-w N the package's long-term RAPL limit in watts (default: its TDP)\n"
+               "  --hot             the cooler cannot keep up: the package sits at its trip point and\n"
+               "                    the CPUs throttle\n"
                "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
                "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
                "  --allow-other     let other users in (always on when run as root); needs\n"
@@ -330,6 +334,12 @@ int main(int argc, char **argv)
             config.readErrors.emplace_back(file[0] == '/' ? file : '/' + file, *error);
         } else if (arg == "--read-delay-ms") {
             readDelayMs = number(0, 10'000);
+        } else if (arg == "--bios-limit-khz") {
+            config.biosLimitKHz = static_cast<unsigned>(number(1000, 100'000'000));
+        } else if (arg == "--power-limit-w") {
+            config.powerLimitUw = static_cast<std::uint64_t>(number(1, 100'000)) * 1'000'000;
+        } else if (arg == "--hot") {
+            config.hot = true;
         } else if (arg == "-f" || arg == "--foreground") {
             foreground = true;
         } else if (arg == "--pid-file") {
@@ -395,6 +405,7 @@ int main(int argc, char **argv)
         });
     }
     ctx.machine.addPowerSupply();
+    ctx.machine.addPackageDevices();
 
     // default_permissions lets the kernel apply the modes, so a 0444 file refuses writes from
     // anyone but root and 0400 hides cpuinfo_cur_freq from other users, as on sysfs.

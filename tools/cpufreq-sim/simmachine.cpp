@@ -239,6 +239,8 @@ struct SimMachine::Location {
         CoreTopologyDir,
         TopologyAttr,
         CpuCapacity,
+        ThrottleDir, // cpuN/thermal_throttle/
+        ThrottleAttr,
     };
     Kind kind;
     int cpu = -1; // the CPU; for a policy's files and statistics, the index of the policy
@@ -703,6 +705,14 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
     if (components.size() == 3 && components[2] == "cpufreq")
         return L{L::CoreCpufreqLink, *cpu, {}};
     const bool online = cores[static_cast<std::size_t>(*cpu)].online;
+    if (components[2] == "thermal_throttle" && online && hasThrottleFiles(*cpu)) {
+        if (components.size() == 3)
+            return L{L::ThrottleDir, *cpu, {}};
+        std::string ignored;
+        if (components.size() == 4 && showThrottle(*cpu, components[3], ignored) == 0)
+            return L{L::ThrottleAttr, *cpu, components[3]};
+        return std::nullopt;
+    }
     // The bias lives in power/ while the CPU is online, as the kernel adds and removes it.
     if (components[2] == "power" && hasEpb() && online) {
         if (components.size() == 3)
@@ -745,7 +755,10 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &servedPath) 
     case Location::DriverDir:
     case Location::CorePowerDir:
     case Location::CoreTopologyDir:
+    case Location::ThrottleDir:
         return Node{NodeType::Directory, 0755, {}, 0};
+    case Location::ThrottleAttr:
+        return Node{NodeType::File, 0444, {}, page};
     case Location::BoostFile:
     case Location::EpbAttr:
         return Node{NodeType::File, 0644, {}, page};
@@ -811,10 +824,16 @@ std::vector<std::string> SimMachine::list(const std::string &servedPath) const
             names.emplace_back("power");
         if (c.online)
             names.emplace_back("topology");
+        if (hasThrottleFiles(where->cpu))
+            names.emplace_back("thermal_throttle");
         break;
     }
     case Location::CoreTopologyDir:
         names.assign(std::begin(topologyFiles), std::end(topologyFiles));
+        break;
+    case Location::ThrottleDir:
+        names = {"core_throttle_count",    "core_throttle_max_time_ms",    "core_throttle_total_time_ms",
+                 "package_throttle_count", "package_throttle_max_time_ms", "package_throttle_total_time_ms"};
         break;
     case Location::PolicyRoot:
         if (hasBoostFile())
@@ -924,6 +943,8 @@ int SimMachine::read(const std::string &servedPath, std::string &out)
     case Location::EpbAttr:
         out = std::to_string(cores[static_cast<std::size_t>(where->cpu)].epb) + '\n';
         return 0;
+    case Location::ThrottleAttr:
+        return showThrottle(where->cpu, where->name, out);
     default:
         return EISDIR;
     }
@@ -1238,7 +1259,9 @@ int SimMachine::showPolicy(Policy &p, const std::string &name, std::string &out)
         for (int cpu : p.cpus)
             out += (out.empty() ? "" : " ") + std::to_string(cpu);
         out += '\n';
-    } else if (name == "bios_limit" || name == "amd_pstate_max_freq") {
+    } else if (name == "bios_limit") {
+        line(cfg.biosLimitKHz ? std::min(cfg.biosLimitKHz, p.hwMax) : p.hwMax);
+    } else if (name == "amd_pstate_max_freq") {
         line(p.hwMax);
     } else if (name == "cpuinfo_max_freq") {
         line(hardwareMax(p));
@@ -1476,6 +1499,9 @@ void SimMachine::resolveLimits(Policy &p) const
         hwMax = std::max(hwMin, hwMax * static_cast<long>(maxPerfPct) / 100);
         pctMin = std::clamp(static_cast<long>(hardwareMax(p)) * static_cast<long>(minPerfPct) / 100, hwMin, hwMax);
     }
+    // The firmware's limit (ACPI _PPC) holds the maximum down like a request of its own.
+    if (hasTable() && cfg.biosLimitKHz)
+        hwMax = std::clamp(static_cast<long>(cfg.biosLimitKHz), hwMin, hwMax);
     // The maximum wins: a minimum above it is held back, not refused, and comes back into force
     // once the maximum allows it.
     long max = std::clamp(p.maxRequest, hwMin, hwMax);
@@ -1584,7 +1610,7 @@ double SimMachine::load(int cpu, std::int64_t tick) const
 unsigned SimMachine::targetFrequency(const Policy &p, std::int64_t tick) const
 {
     const unsigned min = p.minFreq;
-    const unsigned max = p.maxFreq;
+    const unsigned max = packageDevices ? std::max(min, std::min(p.maxFreq, packageCap(p, tick))) : p.maxFreq;
     const auto span = static_cast<double>(max - min);
     // A shared policy follows the load of its first CPU.
     const double l = load(p.number, tick);

@@ -40,6 +40,12 @@ public:
         // Files whose reads fail with the errno given, as a failing device's do: the path as served
         // ("/cpu/cpu1/online"; a policy's files as "/cpu/cpufreq/policy1/scaling_governor").
         std::vector<std::pair<std::string, int>> readErrors;
+        // Package devices (see addPackageDevices): acpi-cpufreq's bios_limit below the hardware
+        // maximum (0: none), the long-term RAPL limit in microwatts (0: the TDP), and a cooler that
+        // cannot keep up, so that the package sits at its trip point and the CPUs throttle.
+        unsigned biosLimitKHz = 0;
+        std::uint64_t powerLimitUw = 0;
+        bool hot = false;
     };
 
     // Monotonic time in nanoseconds; tests pass their own to step time by hand.
@@ -95,6 +101,13 @@ public:
     // the battery BAT0 (capacity, status). online and capacity take writes, so that a test or a
     // user can plug, unplug and drain the machine; status follows from both.
     void addPowerSupply();
+    // The devices around the CPUs that tell how busy, hot and power-limited they are: "/stat" (as
+    // /proc/stat), a coretemp or k10temp hwmon, the RAPL package zone, thermal_throttle counters
+    // in each Intel CPU's directory and the ACPI platform profile (simpackage.cpp).
+    void addPackageDevices();
+    // What the package draws now, in watts, and how far the power limit and throttling hold the
+    // CPUs' frequencies down (1: not at all).
+    double packagePowerW(std::int64_t tick) const;
 
 private:
     struct ExtraFile {
@@ -218,4 +231,27 @@ private:
     std::vector<Core> cores;      // by CPU number
     std::map<std::string, ExtraFile> extraFiles;
     WriteObserver writeObserver;
+
+    // Package devices (simpackage.cpp).
+    struct CpuTimes {
+        std::int64_t tick = 0; // the ticks counted so far
+        std::uint64_t user = 0, system = 0, idle = 0;
+    };
+    bool packageDevices = false;
+    std::vector<CpuTimes> cpuTimes;
+    std::uint64_t energyUj = 0;
+    std::int64_t energyTick = 0;
+    std::uint64_t powerLimitUw[2] = {0, 0};
+    std::string platformProfile = "balanced";
+    mutable std::int64_t demandTick = -1;
+    mutable double demandW = 0;
+    int statText(std::string &out);
+    int energyText(std::string &out);
+    int hwmonTemp(int index, std::string &out) const;
+    double demandPowerW(std::int64_t tick) const;
+    double idlePowerW() const;
+    // The highest frequency the power limit and throttling leave, for targetFrequency.
+    unsigned packageCap(const Policy &p, std::int64_t tick) const;
+    bool hasThrottleFiles(int cpu) const;
+    int showThrottle(int cpu, const std::string &name, std::string &out) const;
 };
