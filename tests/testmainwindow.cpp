@@ -596,7 +596,15 @@ void TestMainWindow::manyCoresStayReachable()
             auto *overviewPage = window.findChild<MainPage *>();
             for (QWidget *control : overviewPage->findChildren<QWidget *>()) {
                 if (control->parentWidget() == overviewPage && control->isVisible())
-                    QVERIFY(overviewPage->rect().contains(control->geometry()));
+                    QVERIFY2(overviewPage->rect().contains(control->geometry()),
+                             qPrintable(QStringLiteral("%1 %2 at %3,%4 %5x%6 outside %7x%8")
+                                            .arg(control->metaObject()->className(), control->objectName())
+                                            .arg(control->x())
+                                            .arg(control->y())
+                                            .arg(control->width())
+                                            .arg(control->height())
+                                            .arg(overviewPage->width())
+                                            .arg(overviewPage->height())));
             }
             QVERIFY(overviewPage->width() >= overviewPage->sizeHint().width());
             QVERIFY(overviewPage->height() >= overviewPage->sizeHint().height());

@@ -342,7 +342,9 @@ void MainPage::showReport(const ApplyReport &report, const QString &what)
 
 QSize MainPage::sizeHint() const
 {
-    return QSize(1100, 500);
+    // Room down to the own-profiles row under the settings-file buttons.
+    const int bottom = userProfiles ? userProfiles->y() + userProfiles->sizeHint().height() + 10 : 0;
+    return QSize(1100, qMax(500, bottom));
 }
 
 void MainPage::updateInfo()
