@@ -15,6 +15,7 @@
 #include "refusal.h"
 #include "safetext.h"
 #include "trustedfile.h"
+#include "verifiedapply.h"
 
 namespace
 {
@@ -27,14 +28,15 @@ QString usageText()
     QStringList keys;
     for (const Profile &profile : Profile::all())
         keys << QLatin1String(profile.key);
-    return QStringLiteral("Usage: freqdeck-cli [--json] show\n"
-                          "       freqdeck-cli profile %1\n"
-                          "       freqdeck-cli save FILE\n"
-                          "       freqdeck-cli load [--trusted-only] FILE\n"
-                          "       freqdeck-cli boost on|off\n"
-                          "       freqdeck-cli mode [--reapply] active|passive|guided\n"
-                          "       freqdeck-cli set [--cpu LIST] ATTRIBUTE VALUE\n"
-                          "       freqdeck-cli --help | --version\n")
+    return QStringLiteral(
+               "Usage: freqdeck-cli [--json] show\n"
+               "       freqdeck-cli profile %1\n"
+               "       freqdeck-cli save FILE\n"
+               "       freqdeck-cli load [--trusted-only] [--verbose|--json] [--settle-ms N] [--cpu LIST] FILE\n"
+               "       freqdeck-cli boost on|off\n"
+               "       freqdeck-cli mode [--reapply] active|passive|guided\n"
+               "       freqdeck-cli set [--cpu LIST] ATTRIBUTE VALUE\n"
+               "       freqdeck-cli --help | --version\n")
         .arg(keys.join(QLatin1Char('|')));
 }
 
@@ -56,7 +58,10 @@ QString helpText()
                           "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
                           "                and tells which profile is in force afterwards\n"
                           "  save FILE     saves the writable settings of every core to a settings file\n"
-                          "  load FILE     applies a settings file saved here or by the window\n"
+                          "  load FILE     applies a settings file saved here or by the window, reads every\n"
+                          "                attribute back at once and again after a settle time, and prints\n"
+                          "                how many were kept, rounded by the kernel, refused, changed again\n"
+                          "                by another program, or unreadable\n"
                           "  boost on|off  switches turbo of the whole processor (cpufreq/boost or\n"
                           "                intel_pstate/no_turbo)\n"
                           "  mode MODE     switches the operation mode of intel_pstate or amd-pstate; the\n"
@@ -69,9 +74,12 @@ QString helpText()
                           "%1"
                           "\n"
                           "Options:\n"
-                          "  --json        show prints the same values as JSON\n"
+                          "  --json        show prints the same values as JSON; load prints every check\n"
+                          "  --verbose     load prints one line per attribute it checked\n"
+                          "  --settle-ms N load waits N ms (default 200) before its second read\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
-                          "                or all\n"
+                          "                or all; load applies only their entries and leaves the\n"
+                          "                processor-wide settings alone\n"
                           "  --reapply     mode writes each core's settings from before the switch again and\n"
                           "                names those the new mode does not take\n"
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
@@ -199,7 +207,9 @@ int CliApp::run(const QStringList &arguments)
     bool trustedOnly = false;
     bool optionsEnded = false;
     bool reapply = false;
+    bool verbose = false;
     std::optional<QString> cpuList;
+    std::optional<int> settleMs;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (!optionsEnded && argument == QLatin1String("--cpu")) {
@@ -210,6 +220,15 @@ int CliApp::run(const QStringList &arguments)
             cpuList = argument.mid(6);
         } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
             reapply = true;
+        } else if (!optionsEnded && argument == QLatin1String("--verbose")) {
+            verbose = true;
+        } else if (!optionsEnded && argument == QLatin1String("--settle-ms")) {
+            bool ok = false;
+            const int ms = i + 1 < arguments.size() ? arguments.at(i + 1).toInt(&ok) : -1;
+            if (!ok || ms < 0 || ms > 10000)
+                return usageError(QStringLiteral("--settle-ms needs a number of milliseconds from 0 to 10000"));
+            settleMs = ms;
+            ++i;
         } else if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             words << argument;
         } else if (argument == QLatin1String("--")) {
@@ -232,12 +251,17 @@ int CliApp::run(const QStringList &arguments)
     if (words.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
-    if (json && command != QLatin1String("show"))
-        return usageError(QStringLiteral("--json goes with show only"));
+    const bool loading = command == QLatin1String("load");
+    if (json && command != QLatin1String("show") && !loading)
+        return usageError(QStringLiteral("--json goes with show and load only"));
+    if ((verbose || settleMs) && !loading)
+        return usageError(QStringLiteral("--verbose and --settle-ms go with load only"));
+    if (json && verbose)
+        return usageError(QStringLiteral("--json and --verbose exclude each other"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
-    if (cpuList && command != QLatin1String("set"))
-        return usageError(QStringLiteral("--cpu goes with set only"));
+    if (cpuList && command != QLatin1String("set") && !loading)
+        return usageError(QStringLiteral("--cpu goes with set and load only"));
     if (reapply && command != QLatin1String("mode"))
         return usageError(QStringLiteral("--reapply goes with mode only"));
 
@@ -281,7 +305,24 @@ int CliApp::run(const QStringList &arguments)
                 << SafeText::printable(distrust) << '\n';
             return UsageError;
         }
-        return command == QLatin1String("save") ? save(words.first()) : load(words.first());
+        if (command == QLatin1String("save"))
+            return save(words.first());
+        VerifiedApply::Options options;
+        options.settleMs = settleMs.value_or(options.settleMs);
+        if (cpuList) {
+            QVector<int> present;
+            for (const CPUCore &core : inventory().cores)
+                present << core.core_id();
+            QString why;
+            const std::optional<QVector<int>> chosen = CpuList::parse(*cpuList, present, &why);
+            if (!chosen)
+                return usageError(why);
+            options.cpus = *chosen;
+        }
+        return load(words.first(), options,
+                    json      ? LoadDetail::Json
+                    : verbose ? LoadDetail::Lines
+                              : LoadDetail::Summary);
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(SafeText::printable(command)));
 }
@@ -472,14 +513,27 @@ int CliApp::save(const QString &path)
     return unreadable.isEmpty() ? Success : WritesFailed;
 }
 
-int CliApp::load(const QString &path)
+int CliApp::load(const QString &path, const VerifiedApply::Options &options, LoadDetail detail)
 {
     QString reason;
-    ApplyReport applied;
-    if (!inventory().load(path, applied, &reason)) {
+    const std::optional<VerifiedApply::Result> result = VerifiedApply::load(inventory(), path, &reason, options);
+    if (!result) {
         err << programName << ": cannot load " << SafeText::printable(path) << ": " << SafeText::printable(reason)
             << '\n';
         return UsageError;
     }
-    return report(applied);
+    // One line on stdout, which the units pass to the journal.
+    if (detail == LoadDetail::Json) {
+        QJsonObject all = result->toJson();
+        all.insert(QStringLiteral("file"), SafeText::printable(path));
+        out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+    } else {
+        out << "Loaded " << SafeText::printable(path) << ": " << result->summary() << '\n';
+        if (detail == LoadDetail::Lines) {
+            for (const VerifiedApply::Check &check : result->checks)
+                out << "  " << result->describe(check) << '\n';
+        }
+    }
+    out.flush();
+    return report(result->report);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cpuinfo.h"
+#include "verifiedapply.h"
 
 // The command-line companion of the window: runs one command (show, profile, save, load, boost,
 // mode, set) over the
@@ -33,7 +34,10 @@ private:
     int show(bool json);
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
-    int load(const QString &path);
+    // What load prints on out besides its summary line: the attributes that were not kept as
+    // written: nothing more, every attribute, or everything as JSON.
+    enum class LoadDetail { Summary, Lines, Json };
+    int load(const QString &path, const VerifiedApply::Options &options, LoadDetail detail);
     int setSwitch(const QString &name, const QString &value);
     int switchMode(const QString &mode, bool reapply);
     int setAttribute(const QString &attribute, const QString &value, const QString &list);
