@@ -12,6 +12,7 @@
 
 #include "safetext.h"
 #include "sysfsio.h"
+#include "writeobserver.h"
 
 CPUCore::CPUCore() = default;
 
@@ -91,6 +92,7 @@ int CPUCore::storeEnabled(bool enable)
     if (error == 0) {
         enabled = enable;
         onlineError = 0; // the kernel took the state, so it is known again
+        WriteObserver::notify(id, QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"));
     }
     return error;
 }
@@ -109,7 +111,10 @@ int CPUCore::storePolicy(const QString &name, const QVariant &value)
     policy.value = value.toString();
     if (dirPath.isEmpty())
         return ENOENT;
-    return SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+    const int error = SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+    if (error == 0)
+        WriteObserver::notify(id, name, policy.value);
+    return error;
 }
 
 QString CPUCore::bias(int *readError) const

@@ -177,15 +177,23 @@ std::optional<VerifiedApply::Result> VerifiedApply::load(CPUInfo &info, const QS
         // A mode switch resets every policy, so the processor-wide settings go first; when only
         // some CPUs are to be written, they are left alone.
         if (processorWide && options.cpus.isEmpty()) {
-            info.processor.loadSettings(object.value(SettingsFile::processorKey()).toObject(), info.cores,
-                                        result.report);
+            QJsonObject settings = object.value(SettingsFile::processorKey()).toObject();
+            for (const QString &attribute : options.leaveAlone)
+                settings.remove(attribute);
+            info.processor.loadSettings(settings, info.cores, result.report);
             for (CPUCore &core : info.cores)
                 core.update();
         }
         const std::optional<int> id = coreOf(object);
         if (!options.cpus.isEmpty() && (!id || !options.cpus.contains(*id)))
             continue;
-        chosen.append(entry);
+        QJsonObject kept = object;
+        QJsonObject values = object.value(QStringLiteral("policies")).toObject();
+        for (const QString &attribute : options.leaveAlone)
+            values.remove(attribute);
+        if (object.contains(QStringLiteral("policies")))
+            kept.insert(QStringLiteral("policies"), values);
+        chosen.append(kept);
     }
     SettingsFile::apply(info.cores, chosen, result.report);
 

@@ -41,6 +41,8 @@ struct Options {
     // Only these CPUs' entries are applied (the processor-wide settings are then left alone);
     // empty: every entry.
     QVector<int> cpus;
+    // Attributes of the cores' entries not written (another power tool manages them).
+    QStringList leaveAlone;
     // Replaces the wait between the two reads, if given.
     std::function<void()> settle;
 };

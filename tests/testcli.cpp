@@ -728,7 +728,7 @@ void TestCli::rejectedUsage_data()
     QTest::newRow("unknown option") << QStringList{"show", "--loud"} << "unknown option '--loud'";
     QTest::newRow("-- ends the options") << QStringList{"--", "--help"} << "unknown command '--help'";
     QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"}
-                                         << "--json goes with show and load only";
+                                         << "--json goes with show, status and load only";
     QTest::newRow("show with an argument") << QStringList{"show", "all"} << "show takes no arguments";
     QTest::newRow("profile without a name") << QStringList{"profile"} << "profile takes one profile name";
     QTest::newRow("two profiles") << QStringList{"profile", "fast", "slow"} << "profile takes one profile name";

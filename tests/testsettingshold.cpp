@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Settings that hold, end to end on the simulated machine: a restore that reads back what took.
+#include <QtDBus>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -7,6 +8,7 @@
 
 #include "cliapp.h"
 #include "cpuinfo.h"
+#include "driftwatch.h"
 #include "mountedsim.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
@@ -17,6 +19,12 @@ class TestSettingsHold : public QObject
 
 private slots:
     void restoreTellsKeptRoundedRefusedAndRewritten();
+    void changeByAnotherWriterShowsAsDrift();
+    void otherToolsFoundOnTheBusAndChoiceHonoured();
+
+private:
+    // The state files of this test, never the user's or root's.
+    QTemporaryDir stateDir;
 };
 
 namespace
@@ -140,6 +148,136 @@ void TestSettingsHold::restoreTellsKeptRoundedRefusedAndRewritten()
     QCOMPARE(line.run({"load", "--settle-ms", "0", "--cpu", "1", file}), 0);
     QCOMPARE(line.outText, "Loaded " + file + ": 2 kept, 1 rounded, 0 refused, 0 changed again, 0 unreadable\n");
     QCOMPARE(readValue(sim.policy(2, "scaling_governor")), QByteArray("powersave"));
+}
+
+// The CLI sets a limit (the kernel rounds it), another program changes it: status names the value
+// freqdeck left and the one found; setting it again clears the mark.
+void TestSettingsHold::changeByAnotherWriterShowsAsDrift()
+{
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+    QFile::remove(DriftWatch::ownPath());
+
+    Cli set(sim);
+    QCOMPARE(set.run({"set", "--cpu", "1", "scaling_max_freq", "2100000"}), 0);
+    Cli quiet(sim);
+    QCOMPARE(quiet.run({"status", "--json"}), 0);
+    QJsonObject all = QJsonDocument::fromJson(quiet.outText.toUtf8()).object();
+    QCOMPARE(all.value("recorded").toInt(), 1);
+    QCOMPARE(all.value("changed").toArray().size(), 0);
+
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_max_freq"), "1200000"));
+    Cli changed(sim);
+    QCOMPARE(changed.run({"status", "--json"}), 0);
+    all = QJsonDocument::fromJson(changed.outText.toUtf8()).object();
+    const QJsonArray drifts = all.value("changed").toArray();
+    QCOMPARE(drifts.size(), 1);
+    const QJsonObject drift = drifts.first().toObject();
+    QCOMPARE(drift.value("cpu").toInt(), 1);
+    QCOMPARE(drift.value("attribute").toString(), QString("scaling_max_freq"));
+    QCOMPARE(drift.value("set").toString(), QString("2000000")); // the P-state the kernel kept
+    QCOMPARE(drift.value("found").toString(), QString("1200000"));
+    Cli text(sim);
+    QCOMPARE(text.run({"status"}), 0);
+    QVERIFY2(text.outText.contains("cpu1 scaling_max_freq: changed outside freqdeck at "), qPrintable(text.outText));
+
+    Cli again(sim);
+    QCOMPARE(again.run({"set", "--cpu", "1", "scaling_max_freq", "2000000"}), 0);
+    Cli clear(sim);
+    QCOMPARE(clear.run({"status", "--json"}), 0);
+    QCOMPARE(QJsonDocument::fromJson(clear.outText.toUtf8()).object().value("changed").toArray().size(), 0);
+}
+
+// A private bus with a stand-in systemd on which power-profiles-daemon's unit is active and TLP's
+// loaded but inactive, and a process owning power-profiles-daemon's name: status names the one
+// running with both signs and what it manages; after "tools share", load leaves those settings.
+void TestSettingsHold::otherToolsFoundOnTheBusAndChoiceHonoured()
+{
+    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+    if (daemon.isEmpty())
+        QSKIP("dbus-daemon is not installed");
+    QProcess probe;
+    probe.start("/usr/bin/python3", {"-c", "import dbusmock.templates.systemd"});
+    if (!probe.waitForFinished() || probe.exitCode() != 0)
+        QSKIP("python3-dbusmock is not installed");
+    MountedSim sim(simulator, {"--cpus", "2", "--driver", "intel_pstate"});
+    START_SIM(sim);
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+
+    QProcess bus;
+    bus.start(daemon, {"--session", "--nofork", "--nopidfile", "--print-address"});
+    QVERIFY(bus.waitForReadyRead(30000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    auto stopBus = qScopeGuard([&bus] {
+        bus.terminate();
+        bus.waitForFinished();
+    });
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address);
+    QProcess systemd;
+    QProcess ppd;
+    for (QProcess *mock : {&systemd, &ppd}) {
+        mock->setProcessEnvironment(environment);
+        mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+    systemd.start("/usr/bin/python3", {"-m", "dbusmock", "--system", "--template", "systemd"});
+    ppd.start("/usr/bin/python3", {"-m", "dbusmock", "--system", "net.hadess.PowerProfiles",
+                                   "/net/hadess/PowerProfiles", "net.hadess.PowerProfiles"});
+    auto stopMocks = qScopeGuard([&] {
+        for (QProcess *mock : {&systemd, &ppd}) {
+            mock->terminate();
+            mock->waitForFinished();
+        }
+    });
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(address, "test-mock-control");
+        auto disconnect = qScopeGuard([] { QDBusConnection::disconnectFromBus("test-mock-control"); });
+        QTRY_VERIFY_WITH_TIMEOUT(connection.interface()->isServiceRegistered("org.freedesktop.systemd1").value()
+                                     && connection.interface()->isServiceRegistered("net.hadess.PowerProfiles").value(),
+                                 30000);
+        QDBusInterface mock("org.freedesktop.systemd1", "/org/freedesktop/systemd1", "org.freedesktop.DBus.Mock",
+                            connection);
+        QDBusInterface manager("org.freedesktop.systemd1", "/org/freedesktop/systemd1",
+                               "org.freedesktop.systemd1.Manager", connection);
+        QCOMPARE(mock.call("AddMockUnit", "power-profiles-daemon.service").type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(mock.call("AddMockUnit", "tlp.service").type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(manager.call("StartUnit", "power-profiles-daemon.service", "replace").type(),
+                 QDBusMessage::ReplyMessage);
+    }
+
+    Cli status(sim);
+    QCOMPARE(status.run({"status", "--json"}), 0);
+    const QJsonObject all = QJsonDocument::fromJson(status.outText.toUtf8()).object();
+    QCOMPARE(all.value("other_tools_error").toString(), QString());
+    const QJsonArray tools = all.value("other_tools").toArray();
+    QCOMPARE(tools.size(), 1);
+    const QJsonObject ppdFound = tools.first().toObject();
+    QCOMPARE(ppdFound.value("name").toString(), QString("power-profiles-daemon"));
+    QCOMPARE(ppdFound.value("evidence").toArray(),
+             QJsonArray({"power-profiles-daemon.service active", "bus name net.hadess.PowerProfiles"}));
+    QVERIFY(ppdFound.value("manages").toArray().contains("energy_performance_preference"));
+    QCOMPARE(all.value("choice").toString(), QString("undecided"));
+
+    Cli share(sim);
+    QCOMPARE(share.run({"tools", "share"}), 0);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("settings.json");
+    SysfsFixture::writePlainFile(file, R"([{"id": 1, "policies": {"scaling_governor": "performance",
+                                           "energy_performance_preference": "power"}}])");
+    QVERIFY(writeSysfs(sim.policy(1, "energy_performance_preference"), "balance_power"));
+    Cli load(sim);
+    QCOMPARE(load.run({"load", "--settle-ms", "0", file}), 0);
+    QVERIFY2(load.outText.startsWith("Left energy_performance_preference, energy_perf_bias, boost to "
+                                     "power-profiles-daemon, as chosen\n"),
+             qPrintable(load.outText));
+    QCOMPARE(readValue(sim.policy(1, "scaling_governor")), QByteArray("performance"));
+    // Under performance the kernel shows performance whatever was asked; the file's "power" would
+    // have been refused. Nothing was written: no refusal.
+    QCOMPARE(load.errText, QString());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsHold)

@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "cpulist.h"
+#include "powertoolprobe.h"
+#include "powertools.h"
 #include "profiles.h"
 #include "refusal.h"
 #include "safetext.h"
 #include "trustedfile.h"
 #include "verifiedapply.h"
+#include "writeobserver.h"
 
 namespace
 {
@@ -55,6 +58,11 @@ QString helpText()
                           "  show          one line per core: online state, governor, lower and upper limit and\n"
                           "                current frequency in MHz, below the processor model and the driver;\n"
                           "                values that could not be read are shown as unreadable\n"
+                          "  status        what freqdeck set that reads otherwise now (another program or\n"
+                          "                the kernel changed it), and the power tools running beside it\n"
+                          "  tools CHOICE  what load does while another power tool runs: share (write only\n"
+                          "                the settings no running tool manages), leave (write nothing), or\n"
+                          "                undecided (write everything, and say so)\n"
                           "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
                           "                and tells which profile is in force afterwards\n"
                           "  save FILE     saves the writable settings of every core to a settings file\n"
@@ -187,6 +195,101 @@ CliApp::CliApp(const QString &cpuDirPath, const QString &cpuInfoPath, QTextStrea
 {
 }
 
+class CliApp::Recording
+{
+public:
+    explicit Recording(CliApp &app)
+        : app(app)
+    {
+        app.drift().observeWrites();
+    }
+    ~Recording()
+    {
+        WriteObserver::set({});
+        CPUInfo &cpus = app.inventory();
+        for (CPUCore &core : cpus.cores)
+            core.updateSettings();
+        app.drift().look(cpus.cores);
+        QString why;
+        if (!app.drift().save(&why))
+            app.err << programName << ": note: what was set could not be recorded: " << SafeText::printable(why)
+                    << '\n';
+    }
+    Q_DISABLE_COPY_MOVE(Recording)
+
+private:
+    CliApp &app;
+};
+
+DriftWatch &CliApp::drift()
+{
+    if (!watch)
+        watch.emplace();
+    return *watch;
+}
+
+int CliApp::status(bool json)
+{
+    CPUInfo &cpus = inventory();
+    const QVector<DriftWatch::Drift> drifts = drift().look(cpus.cores);
+    const PowerTools::Observed observed = PowerToolProbe::observe();
+    const QVector<PowerTools::Found> running = PowerTools::judge(observed);
+    if (json) {
+        QJsonArray list;
+        for (const DriftWatch::Drift &d : drifts)
+            list.append(QJsonObject{{QStringLiteral("cpu"), d.core},
+                                    {QStringLiteral("attribute"), SafeText::printable(d.attribute)},
+                                    {QStringLiteral("set"), SafeText::printable(d.set)},
+                                    {QStringLiteral("set_at"), d.setAt.toString(Qt::ISODate)},
+                                    {QStringLiteral("found"), SafeText::printable(d.found)}});
+        QJsonArray tools;
+        for (const PowerTools::Found &tool : running)
+            tools.append(QJsonObject{{QStringLiteral("name"), tool.name},
+                                     {QStringLiteral("evidence"), QJsonArray::fromStringList(tool.evidence)},
+                                     {QStringLiteral("manages"), QJsonArray::fromStringList(tool.manages)}});
+        const QJsonObject all{{QStringLiteral("recorded"), drift().recordCount()},
+                              {QStringLiteral("changed"), list},
+                              {QStringLiteral("other_tools"), tools},
+                              {QStringLiteral("other_tools_error"), SafeText::printable(observed.error)},
+                              {QStringLiteral("choice"), PowerTools::choiceName(PowerTools::storedChoice())}};
+        out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+        return Success;
+    }
+    out << "Values freqdeck set: " << drift().recordCount() << '\n';
+    if (drifts.isEmpty())
+        out << "Changed outside freqdeck: none\n";
+    else
+        out << "Changed outside freqdeck:\n";
+    for (const DriftWatch::Drift &d : drifts)
+        out << "  " << DriftWatch::describe(d) << '\n';
+    if (!observed.error.isEmpty())
+        out << "Other power tools: not known (" << SafeText::printable(observed.error) << ")\n";
+    else if (running.isEmpty())
+        out << "Other power tools: none running\n";
+    else
+        out << "Other power tools running:\n";
+    for (const PowerTools::Found &tool : running)
+        out << "  " << tool.name << " (" << tool.evidence.join(QStringLiteral(", ")) << "): manages "
+            << tool.manages.join(QStringLiteral(", ")) << '\n';
+    if (!running.isEmpty()) {
+        switch (PowerTools::storedChoice()) {
+        case PowerTools::Choice::Undecided:
+            out << "freqdeck restores all its settings and both write the same files. Choose:\n"
+                   "  freqdeck-cli tools share   freqdeck keeps only the settings the tools above leave alone\n"
+                   "  freqdeck-cli tools leave   freqdeck stops restoring while they run\n"
+                   "Nothing is disabled or masked either way.\n";
+            break;
+        case PowerTools::Choice::Share:
+            out << "Choice: share (freqdeck restores only the settings the tools above leave alone)\n";
+            break;
+        case PowerTools::Choice::Leave:
+            out << "Choice: leave (freqdeck restores nothing while they run)\n";
+            break;
+        }
+    }
+    return Success;
+}
+
 CPUInfo &CliApp::inventory()
 {
     if (!info) {
@@ -252,8 +355,8 @@ int CliApp::run(const QStringList &arguments)
         return usageError(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
     const bool loading = command == QLatin1String("load");
-    if (json && command != QLatin1String("show") && !loading)
-        return usageError(QStringLiteral("--json goes with show and load only"));
+    if (json && command != QLatin1String("show") && command != QLatin1String("status") && !loading)
+        return usageError(QStringLiteral("--json goes with show, status and load only"));
     if ((verbose || settleMs) && !loading)
         return usageError(QStringLiteral("--verbose and --settle-ms go with load only"));
     if (json && verbose)
@@ -264,6 +367,13 @@ int CliApp::run(const QStringList &arguments)
         return usageError(QStringLiteral("--cpu goes with set and load only"));
     if (reapply && command != QLatin1String("mode"))
         return usageError(QStringLiteral("--reapply goes with mode only"));
+
+    // What the commands that write to the cores set is recorded.
+    static const QStringList writing{QStringLiteral("boost"), QStringLiteral("mode"), QStringLiteral("set"),
+                                     QStringLiteral("profile"), QStringLiteral("load")};
+    std::optional<Recording> recording;
+    if (writing.contains(command))
+        recording.emplace(*this);
 
     if (command == QLatin1String("boost")) {
         if (words.size() != 1 || (words.first() != QLatin1String("on") && words.first() != QLatin1String("off")))
@@ -288,6 +398,26 @@ int CliApp::run(const QStringList &arguments)
             return usageError(QStringLiteral("show takes no arguments"));
         return show(json);
     }
+    if (command == QLatin1String("status")) {
+        if (!words.isEmpty())
+            return usageError(QStringLiteral("status takes no arguments"));
+        return status(json);
+    }
+    if (command == QLatin1String("tools")) {
+        static const QStringList choices{QStringLiteral("share"), QStringLiteral("leave"), QStringLiteral("undecided")};
+        if (words.size() != 1 || !choices.contains(words.first()))
+            return usageError(QStringLiteral("tools takes share, leave or undecided"));
+        const PowerTools::Choice choice = words.first() == QLatin1String("share")   ? PowerTools::Choice::Share
+                                          : words.first() == QLatin1String("leave") ? PowerTools::Choice::Leave
+                                                                                    : PowerTools::Choice::Undecided;
+        QString why;
+        if (!PowerTools::storeChoice(choice, &why)) {
+            err << programName << ": cannot store the choice: " << SafeText::printable(why) << '\n';
+            return WritesFailed;
+        }
+        out << "Choice while other power tools run: " << PowerTools::choiceName(choice) << '\n';
+        return Success;
+    }
     if (command == QLatin1String("profile")) {
         if (words.size() != 1)
             return usageError(QStringLiteral("profile takes one profile name"));
@@ -309,6 +439,21 @@ int CliApp::run(const QStringList &arguments)
             return save(words.first());
         VerifiedApply::Options options;
         options.settleMs = settleMs.value_or(options.settleMs);
+        // Only where the user chose is the bus asked, so a plain load never waits for it.
+        const PowerTools::Choice choice = PowerTools::storedChoice();
+        if (choice != PowerTools::Choice::Undecided) {
+            for (const PowerTools::Found &tool : PowerTools::judge(PowerToolProbe::observe())) {
+                if (choice == PowerTools::Choice::Leave) {
+                    out << "Left every setting to " << tool.name << ", as chosen (freqdeck-cli tools leave)\n";
+                    return Success;
+                }
+                for (const QString &attribute : tool.manages) {
+                    if (!options.leaveAlone.contains(attribute))
+                        options.leaveAlone << attribute;
+                }
+                out << "Left " << tool.manages.join(QStringLiteral(", ")) << " to " << tool.name << ", as chosen\n";
+            }
+        }
         if (cpuList) {
             QVector<int> present;
             for (const CPUCore &core : inventory().cores)
@@ -535,5 +680,13 @@ int CliApp::load(const QString &path, const VerifiedApply::Options &options, Loa
         }
     }
     out.flush();
+    // What the kernel kept is what freqdeck set; a value another program changed at once was set
+    // as first read, so that the change shows as drift.
+    for (const VerifiedApply::Check &check : result->checks) {
+        if (check.outcome == VerifiedApply::Outcome::Kept || check.outcome == VerifiedApply::Outcome::Rounded)
+            drift().kept(check.core, check.attribute, check.found);
+        else if (check.outcome == VerifiedApply::Outcome::ChangedAgain)
+            drift().kept(check.core, check.attribute, check.reason);
+    }
     return report(result->report);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cpuinfo.h"
+#include "driftwatch.h"
 #include "verifiedapply.h"
 
 // The command-line companion of the window: runs one command (show, profile, save, load, boost,
@@ -32,6 +33,13 @@ public:
 
 private:
     int show(bool json);
+    // What freqdeck set that reads otherwise now (and, below, other power tools).
+    int status(bool json);
+    // Where the values this run sets are recorded, read on first use.
+    DriftWatch &drift();
+    // Records the writes of one command from the time it is made until it ends; then what the
+    // cores show is what freqdeck set, and the state file is saved.
+    class Recording;
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
     // What load prints on out besides its summary line: the attributes that were not kept as
@@ -52,5 +60,6 @@ private:
     QTextStream &out;
     QTextStream &err;
     std::optional<CPUInfo> ownInventory;
+    std::optional<DriftWatch> watch;
     CPUInfo *info = nullptr;
 };

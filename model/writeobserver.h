@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Told of every value the program has written to a core (its online switch as "online"), so that
+// what the program set can be told apart from what others set later.
+namespace WriteObserver
+{
+using Observer = std::function<void(int core, const QString &attribute, const QString &value)>;
+// Replaces the observer (an empty function: none). Set it before other threads write.
+void set(Observer observer);
+// Called by the core after a write the kernel took.
+void notify(int core, const QString &attribute, const QString &value);
+} // namespace WriteObserver
