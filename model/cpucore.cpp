@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -92,7 +93,8 @@ int CPUCore::storeEnabled(bool enable)
     if (error == 0) {
         enabled = enable;
         onlineError = 0; // the kernel took the state, so it is known again
-        WriteObserver::notify(id, QStringLiteral("online"), enable ? QStringLiteral("1") : QStringLiteral("0"));
+        WriteObserver::notify(QFileInfo(dir.absolutePath()).absolutePath(), id, QStringLiteral("online"),
+                              enable ? QStringLiteral("1") : QStringLiteral("0"));
     }
     return error;
 }
@@ -113,7 +115,7 @@ int CPUCore::storePolicy(const QString &name, const QVariant &value)
         return ENOENT;
     const int error = SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
     if (error == 0)
-        WriteObserver::notify(id, name, policy.value);
+        WriteObserver::notify(QFileInfo(dir.absolutePath()).absolutePath(), id, name, policy.value);
     return error;
 }
 

@@ -66,20 +66,32 @@ QStringList DriftWatch::defaultPaths()
     return list;
 }
 
-DriftWatch::DriftWatch(const QStringList &paths)
+DriftWatch::DriftWatch(const QStringList &paths, const QString &machine)
     : paths(paths)
+    , machine(QDir(machine).absolutePath())
 {
     for (const QString &path : paths)
         read(path);
 }
 
-DriftWatch &DriftWatch::shared()
+namespace
 {
-    static DriftWatch *watch = [] {
-        auto *made = new DriftWatch;
-        made->observeWrites();
-        return made;
-    }();
+DriftWatch *sharedWatch = nullptr;
+} // namespace
+
+DriftWatch *DriftWatch::current()
+{
+    return sharedWatch;
+}
+
+DriftWatch &DriftWatch::shared(const QString &machine)
+{
+    DriftWatch *&watch = sharedWatch;
+    if (!watch || watch->machine != QDir(machine).absolutePath()) {
+        delete watch;
+        watch = new DriftWatch(defaultPaths(), machine);
+        watch->observeWrites();
+    }
     return *watch;
 }
 
@@ -88,8 +100,10 @@ void DriftWatch::read(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QJsonArray values =
-        QJsonDocument::fromJson(file.read(maxStateFileSize)).object().value(QStringLiteral("values")).toArray();
+    const QJsonObject all = QJsonDocument::fromJson(file.read(maxStateFileSize)).object();
+    if (all.value(QStringLiteral("machine")).toString() != machine)
+        return;
+    const QJsonArray values = all.value(QStringLiteral("values")).toArray();
     for (const QJsonValue &value : values) {
         const QJsonObject object = value.toObject();
         const Key key{object.value(QStringLiteral("cpu")).toInt(-1),
@@ -126,8 +140,10 @@ void DriftWatch::kept(int core, const QString &attribute, const QString &value, 
 
 void DriftWatch::observeWrites()
 {
-    WriteObserver::set(
-        [this](int core, const QString &attribute, const QString &value) { wrote(core, attribute, value); });
+    WriteObserver::set([this](const QString &where, int core, const QString &attribute, const QString &value) {
+        if (where == machine)
+            wrote(core, attribute, value);
+    });
 }
 
 void DriftWatch::lookAt(const CPUCore &core, const QDateTime &at)
@@ -206,7 +222,8 @@ bool DriftWatch::save(QString *errorString)
     }
     const QString path = paths.first();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const QByteArray text = QJsonDocument(QJsonObject{{QStringLiteral("values"), values}}).toJson();
+    const QByteArray text =
+        QJsonDocument(QJsonObject{{QStringLiteral("machine"), machine}, {QStringLiteral("values"), values}}).toJson();
     if (!SafeSave::writeFile(path, text, errorString))
         return false;
     changed = false;

@@ -35,11 +35,17 @@ public:
     // The files read: this user's, and for other users also root's, as the restore units left it.
     static QStringList defaultPaths();
 
-    // Reads the records of every file in paths; the first one is where save() writes.
-    explicit DriftWatch(const QStringList &paths = defaultPaths());
+    // The records for the machine whose CPU tree is machine (/sys/devices/system/cpu, or a
+    // simulated one) from every file in paths; the first one is where save() writes. Records of
+    // another machine are not read.
+    explicit DriftWatch(const QStringList &paths = defaultPaths(),
+                        const QString &machine = QStringLiteral("/sys/devices/system/cpu"));
 
-    // The window's watch: reads the default files and records every write of the process.
-    static DriftWatch &shared();
+    // The window's watch for the machine: reads the default files and records every write to it;
+    // asked for another machine, it starts over for that one.
+    static DriftWatch &shared(const QString &machine);
+    // The window's watch as last asked for, if any.
+    static DriftWatch *current();
 
     // The program wrote value; what the core shows at the next look is taken as what it set, as
     // the kernel may round it. A write may change other attributes of the core (a governor switch
@@ -78,6 +84,7 @@ private:
     void lookAt(const CPUCore &core, const QDateTime &at);
 
     QStringList paths;
+    QString machine;
     QMap<Key, Record> records;
     QMap<Key, Drift> found;
     bool changed = false;

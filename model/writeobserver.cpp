@@ -19,8 +19,8 @@ void WriteObserver::set(Observer observer)
     current() = std::move(observer);
 }
 
-void WriteObserver::notify(int core, const QString &attribute, const QString &value)
+void WriteObserver::notify(const QString &machine, int core, const QString &attribute, const QString &value)
 {
     if (current())
-        current()(core, attribute, value);
+        current()(machine, core, attribute, value);
 }

@@ -9,9 +9,10 @@
 // what the program set can be told apart from what others set later.
 namespace WriteObserver
 {
-using Observer = std::function<void(int core, const QString &attribute, const QString &value)>;
+// machine: the directory of the core's directory, as /sys/devices/system/cpu.
+using Observer = std::function<void(const QString &machine, int core, const QString &attribute, const QString &value)>;
 // Replaces the observer (an empty function: none). Set it before other threads write.
 void set(Observer observer);
 // Called by the core after a write the kernel took.
-void notify(int core, const QString &attribute, const QString &value);
+void notify(const QString &machine, int core, const QString &attribute, const QString &value);
 } // namespace WriteObserver

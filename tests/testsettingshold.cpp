@@ -2,13 +2,16 @@
 // Settings that hold, end to end on the simulated machine: a restore that reads back what took.
 #include <QtDBus>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "cliapp.h"
 #include "cpuinfo.h"
+#include "displaycorepage.h"
 #include "driftwatch.h"
+#include "mainpage.h"
 #include "mountedsim.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
@@ -21,6 +24,7 @@ private slots:
     void restoreTellsKeptRoundedRefusedAndRewritten();
     void changeByAnotherWriterShowsAsDrift();
     void otherToolsFoundOnTheBusAndChoiceHonoured();
+    void windowMarksDriftAndSetsAgain();
 
 private:
     // The state files of this test, never the user's or root's.
@@ -280,5 +284,61 @@ void TestSettingsHold::otherToolsFoundOnTheBusAndChoiceHonoured()
     QCOMPARE(load.errText, QString());
 }
 
-QTEST_GUILESS_MAIN(TestSettingsHold)
+// The window sets a limit, another program changes it: the overview's notice and the core's page
+// mark it with the value freqdeck set, freqdeck-cli status reads the window's record, and "Set
+// again" writes freqdeck's value back.
+void TestSettingsHold::windowMarksDriftAndSetsAgain()
+{
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+    QFile::remove(DriftWatch::ownPath());
+    // No system bus here: no other tools, whatever runs on the machine.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", QByteArray("unix:path=") + QFile::encodeName(stateDir.filePath("no-bus")));
+
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainPage overview(info);
+    CPUCore &core = info.cores[1];
+    DisplayCorePage page(core);
+    auto *notice = overview.findChild<QFrame *>("holdNotice");
+    auto *mark = page.findChild<QLabel *>("drift");
+    QVERIFY(notice && mark);
+
+    QCOMPARE(core.storePolicy("scaling_max_freq", "2100000"), 0);
+    core.updateSettings();
+    overview.updateInfo();
+    page.updateInfo();
+    QVERIFY(notice->isHidden());
+    QVERIFY(mark->isHidden());
+
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_max_freq"), "1200000"));
+    core.update();
+    overview.updateInfo();
+    page.updateInfo();
+    QVERIFY(!notice->isHidden());
+    QCOMPARE(notice->findChild<QLabel *>("holdTitle")->text(), QString("1 setting changed outside freqdeck"));
+    const QString line = notice->findChild<QPlainTextEdit *>("holdText")->toPlainText();
+    QVERIFY2(QRegularExpression("^cpu1 scaling_max_freq: changed outside freqdeck at \\d\\d:\\d\\d:\\d\\d; "
+                                "freqdeck set 2000000, it reads 1200000$")
+                 .match(line)
+                 .hasMatch(),
+             qPrintable(line));
+    QVERIFY(!mark->isHidden());
+    QCOMPARE(mark->text(), line);
+
+    Cli cli(sim);
+    QCOMPARE(cli.run({"status", "--json"}), 0);
+    const QJsonArray drifts = QJsonDocument::fromJson(cli.outText.toUtf8()).object().value("changed").toArray();
+    QCOMPARE(drifts.size(), 1);
+    QCOMPARE(drifts.first().toObject().value("set").toString(), QString("2000000"));
+
+    notice->findChild<QPushButton *>("holdFirst")->click();
+    QCOMPARE(readValue(sim.policy(1, "scaling_max_freq")), QByteArray("2000000"));
+    QVERIFY(notice->isHidden());
+    page.updateInfo();
+    QVERIFY(mark->isHidden());
+}
+
+QTEST_MAIN(TestSettingsHold)
 #include "testsettingshold.moc"

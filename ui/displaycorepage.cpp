@@ -2,10 +2,14 @@
 #include "displaycorepage.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QStyleOption>
+#include <QVBoxLayout>
 
 #include "cpucore.h"
+#include "driftwatch.h"
+#include "holdnotice.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
 
@@ -18,8 +22,20 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     editor = new PolicyEditorWidget(core, this);
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
+    connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::showDrift);
 
-    auto *layout = new QHBoxLayout(this);
+    // Above both: the values of this core that changed since freqdeck set them.
+    drift = new QLabel(this);
+    drift->setObjectName(QStringLiteral("drift"));
+    drift->setTextFormat(Qt::PlainText);
+    drift->setWordWrap(true);
+    drift->setStyleSheet(QStringLiteral("QLabel { color: #663300; background: rgba(255, 255, 255, 170);"
+                                        " border: 1px solid #B35900; border-radius: 6px; padding: 4px; }"));
+    drift->hide();
+    auto *outer = new QVBoxLayout(this);
+    outer->addWidget(drift);
+    auto *layout = new QHBoxLayout;
+    outer->addLayout(layout, 1);
     layout->addStretch(1);
     layout->addWidget(display, 5);
     layout->addSpacing(50);
@@ -32,6 +48,23 @@ void DisplayCorePage::updateInfo()
     // The list re-reads the core; the editor then shows what was just read.
     display->updateInfo();
     editor->updateInfo();
+    showDrift();
+}
+
+void DisplayCorePage::showDrift()
+{
+    // The overview's notice made the watch for this machine.
+    DriftWatch *watch = DriftWatch::current();
+    QStringList lines;
+    if (watch) {
+        for (const DriftWatch::Drift &change : watch->look(core)) {
+            if (change.core == core.core_id())
+                lines << HoldNotice::describe(change);
+        }
+        watch->save();
+    }
+    drift->setText(lines.join(QLatin1Char('\n')));
+    drift->setVisible(!lines.isEmpty());
 }
 
 void DisplayCorePage::showEvent(QShowEvent *)

@@ -8,6 +8,7 @@
 class CPUCore;
 class PolicyDisplayWidget;
 class PolicyEditorWidget;
+class QLabel;
 
 // The page of one core: its attribute list beside its editor.
 class DisplayCorePage : public QWidget, public UpdateInfoInterface
@@ -27,7 +28,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Marks the values of the core that changed outside freqdeck since it set them.
+    void showDrift();
+
     CPUCore &core;
+    QLabel *drift = nullptr;
     PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
 };

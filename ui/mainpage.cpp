@@ -20,6 +20,8 @@
 #include <unistd.h>
 
 #include "cpuinfo.h"
+#include "holdnotice.h"
+#include "powertoolprobe.h"
 #include "processorpanel.h"
 #include "profiles.h"
 #include "safetext.h"
@@ -112,6 +114,12 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     load->move(save->x() - 50 - load->width(), 430);
 
     buildNotice();
+    // In the notice's place: a report of the page's own writes covers it while shown.
+    hold = new HoldNotice(
+        cpuInfo, [] { return PowerToolProbe::observe(); }, this);
+    hold->move(notice->pos());
+    hold->setFixedSize(notice->size());
+    hold->stackUnder(notice);
 
     // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
@@ -220,6 +228,8 @@ void MainPage::updateOverview()
                          scalingCur, cpuinfoName, cpuinfoCur);
     }
     overviewLabel->setText(text);
+    if (hold)
+        hold->refresh();
 }
 
 int MainPage::detectCurrentGovern()

@@ -7,6 +7,7 @@
 #include "updateinfointerface.h"
 
 class CPUInfo;
+class HoldNotice;
 class ProcessorPanel;
 class QFrame;
 class QLabel;
@@ -69,4 +70,5 @@ private:
     QPlainTextEdit *noticeText = nullptr;
     QString lastDirectory;
     ProcessorPanel *processorPanel = nullptr;
+    HoldNotice *hold = nullptr;
 };

@@ -224,7 +224,7 @@ private:
 DriftWatch &CliApp::drift()
 {
     if (!watch)
-        watch.emplace();
+        watch.emplace(DriftWatch::defaultPaths(), inventory().cpuDir.absolutePath());
     return *watch;
 }
 
