@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "bootdefaults.h"
 #include "cliapp.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
@@ -25,6 +26,7 @@ private slots:
     void changeByAnotherWriterShowsAsDrift();
     void otherToolsFoundOnTheBusAndChoiceHonoured();
     void windowMarksDriftAndSetsAgain();
+    void bootDefaultsRoundTrip();
 
 private:
     // The state files of this test, never the user's or root's.
@@ -338,6 +340,52 @@ void TestSettingsHold::windowMarksDriftAndSetsAgain()
     QVERIFY(notice->isHidden());
     page.updateInfo();
     QVERIFY(mark->isHidden());
+}
+
+// The boot unit's load saves the kernel's own values before it writes; freqdeck-cli defaults and
+// the window's button each bring them back in one step.
+void TestSettingsHold::bootDefaultsRoundTrip()
+{
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+    QFile::remove(BootDefaults::path());
+    QTemporaryDir dir;
+    const QString file = dir.filePath("settings.json");
+    SysfsFixture::writePlainFile(file, R"([{"id": 1, "policies": {"scaling_governor": "performance",
+                                                                  "scaling_max_freq": "2000000"}},
+                                           {"id": 3, "isEnabled": false}])");
+    auto changed = [&sim] {
+        return readValue(sim.policy(1, "scaling_governor")) == "performance"
+               && readValue(sim.policy(1, "scaling_max_freq")) == "2000000"
+               && readValue(sim.cpu() + "/cpu3/online") == "0";
+    };
+    auto booted = [&sim] {
+        return readValue(sim.policy(1, "scaling_governor")) == "schedutil"
+               && readValue(sim.policy(1, "scaling_max_freq")) == "3400000"
+               && readValue(sim.cpu() + "/cpu3/online") == "1";
+    };
+    QVERIFY(booted());
+
+    Cli boot(sim);
+    QCOMPARE(boot.run({"load", "--save-defaults", "--settle-ms", "0", file}), 0);
+    QVERIFY2(boot.outText.startsWith("Saved the boot defaults to " + BootDefaults::path() + "\n"),
+             qPrintable(boot.outText));
+    QVERIFY(changed());
+    Cli defaults(sim);
+    QCOMPARE(defaults.run({"defaults", "--settle-ms", "0"}), 0);
+    QVERIFY2(booted(), qPrintable(defaults.outText + defaults.errText));
+
+    // Loading again must not replace the defaults with freqdeck's values.
+    Cli again(sim);
+    QCOMPARE(again.run({"load", "--settle-ms", "0", file}), 0);
+    QVERIFY(changed());
+    CPUInfo info(sim.cpu(), sim.cpuInfo());
+    MainPage overview(info);
+    overview.restoreBootDefaults();
+    QVERIFY(booted());
+    QVERIFY(overview.findChild<QFrame *>("notice")->isHidden());
 }
 
 QTEST_MAIN(TestSettingsHold)

@@ -19,6 +19,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "bootdefaults.h"
 #include "cpuinfo.h"
 #include "holdnotice.h"
 #include "powertoolprobe.h"
@@ -26,6 +27,7 @@
 #include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
+#include "verifiedapply.h"
 #include "writefailure.h"
 
 namespace
@@ -112,6 +114,14 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     save->move(1050 - save->width(), 430);
     load->resize(qMax(150, load->sizeHint().width()), 40);
     load->move(save->x() - 50 - load->width(), 430);
+
+    // Above the two: back to what the kernel chose at boot, as the boot unit saved it.
+    auto *defaults = new QPushButton(tr("Boot Defaults"), this);
+    defaults->setObjectName(QStringLiteral("bootDefaults"));
+    defaults->setToolTip(tr("Restores the settings the kernel had at boot"));
+    defaults->resize(qMax(150, defaults->sizeHint().width()), 34);
+    defaults->move(1050 - defaults->width(), 386);
+    connect(defaults, &QPushButton::clicked, this, &MainPage::restoreBootDefaults);
 
     buildNotice();
     // In the notice's place: a report of the page's own writes covers it while shown.
@@ -263,6 +273,22 @@ void MainPage::loadSettingsFrom(const QString &fileName)
     }
     rereadSettings();
     showReport(report, SafeText::printable(QFileInfo(fileName).fileName()));
+}
+
+void MainPage::restoreBootDefaults()
+{
+    QString error;
+    const std::optional<VerifiedApply::Result> result = VerifiedApply::load(cpuInfo, BootDefaults::path(), &error);
+    if (!result) {
+        QMessageBox::warning(this, tr("Boot defaults"),
+                             tr("The boot defaults cannot be read: %1\nThe boot unit saves them; until the next "
+                                "boot with it enabled there are none.")
+                                 .arg(SafeText::printable(error)));
+        return;
+    }
+    rereadSettings();
+    updateGovern();
+    showReport(result->report, tr("Boot defaults"));
 }
 
 void MainPage::rereadSettings()

@@ -39,6 +39,8 @@ public:
     // is shown in a warning box; settings of a loaded file that did not take, in the notice.
     void loadSettingsFrom(const QString &fileName);
     void saveSettingsTo(QString fileName);
+    // Applies the kernel's settings saved at boot (BootDefaults); a report as for a loaded file.
+    void restoreBootDefaults();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

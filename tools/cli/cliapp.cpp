@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "bootdefaults.h"
 #include "cpulist.h"
 #include "powertoolprobe.h"
 #include "powertools.h"
@@ -60,6 +61,8 @@ QString helpText()
                           "                values that could not be read are shown as unreadable\n"
                           "  status        what freqdeck set that reads otherwise now (another program or\n"
                           "                the kernel changed it), and the power tools running beside it\n"
+                          "  defaults      restores the kernel's own settings as saved at boot by\n"
+                          "                load --save-defaults (/var/lib/freqdeck/boot-defaults.json)\n"
                           "  tools CHOICE  what load does while another power tool runs: share (write only\n"
                           "                the settings no running tool manages), leave (write nothing), or\n"
                           "                undecided (write everything, and say so)\n"
@@ -84,6 +87,8 @@ QString helpText()
                           "Options:\n"
                           "  --json        show prints the same values as JSON; load prints every check\n"
                           "  --verbose     load prints one line per attribute it checked\n"
+                          "  --save-defaults  load first saves the kernel's settings as the boot defaults;\n"
+                          "                the boot unit loads this way\n"
                           "  --settle-ms N load waits N ms (default 200) before its second read\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
                           "                or all; load applies only their entries and leaves the\n"
@@ -311,6 +316,7 @@ int CliApp::run(const QStringList &arguments)
     bool optionsEnded = false;
     bool reapply = false;
     bool verbose = false;
+    bool saveDefaults = false;
     std::optional<QString> cpuList;
     std::optional<int> settleMs;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -325,6 +331,8 @@ int CliApp::run(const QStringList &arguments)
             reapply = true;
         } else if (!optionsEnded && argument == QLatin1String("--verbose")) {
             verbose = true;
+        } else if (!optionsEnded && argument == QLatin1String("--save-defaults")) {
+            saveDefaults = true;
         } else if (!optionsEnded && argument == QLatin1String("--settle-ms")) {
             bool ok = false;
             const int ms = i + 1 < arguments.size() ? arguments.at(i + 1).toInt(&ok) : -1;
@@ -354,23 +362,25 @@ int CliApp::run(const QStringList &arguments)
     if (words.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
-    const bool loading = command == QLatin1String("load");
+    const bool loading = command == QLatin1String("load") || command == QLatin1String("defaults");
+    if (saveDefaults && command != QLatin1String("load"))
+        return usageError(QStringLiteral("--save-defaults goes with load only"));
     if (json && command != QLatin1String("show") && command != QLatin1String("status") && !loading)
         return usageError(QStringLiteral("--json goes with show, status and load only"));
     if ((verbose || settleMs) && !loading)
-        return usageError(QStringLiteral("--verbose and --settle-ms go with load only"));
+        return usageError(QStringLiteral("--verbose and --settle-ms go with load and defaults only"));
     if (json && verbose)
         return usageError(QStringLiteral("--json and --verbose exclude each other"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
-    if (cpuList && command != QLatin1String("set") && !loading)
+    if (cpuList && command != QLatin1String("set") && command != QLatin1String("load"))
         return usageError(QStringLiteral("--cpu goes with set and load only"));
     if (reapply && command != QLatin1String("mode"))
         return usageError(QStringLiteral("--reapply goes with mode only"));
 
     // What the commands that write to the cores set is recorded.
-    static const QStringList writing{QStringLiteral("boost"), QStringLiteral("mode"), QStringLiteral("set"),
-                                     QStringLiteral("profile"), QStringLiteral("load")};
+    static const QStringList writing{QStringLiteral("boost"),   QStringLiteral("mode"), QStringLiteral("set"),
+                                     QStringLiteral("profile"), QStringLiteral("load"), QStringLiteral("defaults")};
     std::optional<Recording> recording;
     if (writing.contains(command))
         recording.emplace(*this);
@@ -426,6 +436,14 @@ int CliApp::run(const QStringList &arguments)
             return usageError(QStringLiteral("unknown profile '%1'").arg(SafeText::printable(words.first())));
         return applyProfile(profile->govern);
     }
+    const LoadDetail detail = json ? LoadDetail::Json : verbose ? LoadDetail::Lines : LoadDetail::Summary;
+    if (command == QLatin1String("defaults")) {
+        if (!words.isEmpty())
+            return usageError(QStringLiteral("defaults takes no arguments"));
+        VerifiedApply::Options options;
+        options.settleMs = settleMs.value_or(options.settleMs);
+        return load(BootDefaults::path(), options, detail);
+    }
     if (command == QLatin1String("save") || command == QLatin1String("load")) {
         if (words.size() != 1 || words.first().isEmpty())
             return usageError(QStringLiteral("%1 takes one file name").arg(command));
@@ -464,10 +482,16 @@ int CliApp::run(const QStringList &arguments)
                 return usageError(why);
             options.cpus = *chosen;
         }
-        return load(words.first(), options,
-                    json      ? LoadDetail::Json
-                    : verbose ? LoadDetail::Lines
-                              : LoadDetail::Summary);
+        if (saveDefaults) {
+            // Before anything is written: what the kernel chose at boot.
+            QString why;
+            if (BootDefaults::save(inventory(), &why))
+                out << "Saved the boot defaults to " << SafeText::printable(BootDefaults::path()) << '\n';
+            else
+                err << programName << ": note: the boot defaults could not be saved: " << SafeText::printable(why)
+                    << '\n';
+        }
+        return load(words.first(), options, detail);
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(SafeText::printable(command)));
 }
