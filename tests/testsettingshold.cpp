@@ -14,6 +14,7 @@
 #include "driftwatch.h"
 #include "mainpage.h"
 #include "mountedsim.h"
+#include "mountnamespace.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
 
@@ -27,6 +28,7 @@ private slots:
     void otherToolsFoundOnTheBusAndChoiceHonoured();
     void windowMarksDriftAndSetsAgain();
     void bootDefaultsRoundTrip();
+    void cpuBackOnlineGetsItsSettingsAgain();
 
 private:
     // The state files of this test, never the user's or root's.
@@ -388,5 +390,67 @@ void TestSettingsHold::bootDefaultsRoundTrip()
     QVERIFY(overview.findChild<QFrame *>("notice")->isHidden());
 }
 
-QTEST_MAIN(TestSettingsHold)
+// The kernel forgets a CPU's settings while it is offline (--forget-on-online): what the udev rule
+// starts for that CPU, run as the rule and the unit spell it, applies the saved settings to it
+// again, and to no other CPU.
+void TestSettingsHold::cpuBackOnlineGetsItsSettingsAgain()
+{
+    if (::geteuid() != 0 || !MountNamespace::available())
+        QSKIP("the unit's command reads /sys/devices/system/cpu: needs root in a mount namespace of its own");
+    MountedSim sim(simulator, {"--cpus", "4", "--forget-on-online"});
+    START_SIM(sim);
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+
+    QVERIFY2(MountNamespace::bind(sim.cpu(), "/sys/devices/system/cpu"), qPrintable(MountNamespace::reason()));
+    auto unbind = qScopeGuard([] { MountNamespace::unmount("/sys/devices/system/cpu"); });
+    // The unit loads only a file root alone can have written: a private root-owned directory.
+    QVERIFY2(MountNamespace::mountTmpfs("/mnt", "mode=0755"), qPrintable(MountNamespace::reason()));
+    auto unmountFiles = qScopeGuard([] { MountNamespace::unmount("/mnt"); });
+    const QString file = QStringLiteral("/mnt/settings.json");
+    SysfsFixture::writePlainFile(file, R"([
+        {"id": 1, "policies": {"scaling_governor": "performance", "scaling_max_freq": "2000000"}},
+        {"id": 2, "policies": {"scaling_governor": "powersave", "scaling_max_freq": "1800000"}}])");
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    Cli all(sim);
+    QCOMPARE(all.run({"load", "--settle-ms", "0", file}), 0);
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_max_freq"), "2400000")); // changed by hand since
+
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu2/online", "0"));
+    QVERIFY(writeSysfs(sim.cpu() + "/cpu2/online", "1"));
+    QCOMPARE(readValue(sim.policy(2, "scaling_governor")), QByteArray("schedutil"));
+
+    // What the rule starts for cpu2 (udev's %n is the number of the device's name).
+    const QString rule = QString::fromUtf8(SysfsFixture::readFile(FREQDECK_UDEV_RULE));
+    const QRegularExpressionMatch started =
+        QRegularExpression(
+            R"re(ACTION=="online", SUBSYSTEM=="cpu".*RUN\+="\S+ --no-block start (freqdeck-reapply@)%n(\.service)")re")
+            .match(rule);
+    QVERIFY2(started.hasMatch(), qPrintable(rule));
+    const QString unit = started.captured(1) + "2" + started.captured(2);
+    QCOMPARE(unit, QString("freqdeck-reapply@2.service"));
+    const QString text =
+        QString::fromUtf8(SysfsFixture::readFile(FREQDECK_SOURCE_DIR "/share/systemd/freqdeck-reapply@.service.in"));
+    QStringList command;
+    for (const QString &line : text.split('\n')) {
+        if (line.startsWith("ExecStart="))
+            command = line.mid(int(strlen("ExecStart="))).split(' ', Qt::SkipEmptyParts);
+    }
+    QVERIFY(!command.isEmpty());
+    command.replaceInStrings("@FREQDECK_CLI@", FREQDECK_CLI_BINARY);
+    command.replaceInStrings("%i", "2");
+    command.replaceInStrings("/etc/freqdeck/settings.json", file);
+    QProcess process;
+    process.start(command.first(), command.mid(1));
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(),
+             QByteArray("Loaded /mnt/settings.json: 2 kept, 0 rounded, 0 refused, 0 changed again, 0 unreadable\n"));
+    QCOMPARE(readValue(sim.policy(2, "scaling_governor")), QByteArray("powersave"));
+    QCOMPARE(readValue(sim.policy(2, "scaling_max_freq")), QByteArray("1800000"));
+    QCOMPARE(readValue(sim.policy(1, "scaling_max_freq")), QByteArray("2400000"));
+}
+
+FREQDECK_NAMESPACED_TEST_MAIN(QApplication, TestSettingsHold)
 #include "testsettingshold.moc"

@@ -210,6 +210,7 @@ void usage(FILE *out)
                "                    the open succeeds; repeatable\n"
                "  --read-delay-ms N sleep N ms in every read of scaling_cur_freq and\n"
                "                    cpuinfo_cur_freq, as kernels 4.13 to 5.18 may (default 0)\n"
+               "  --forget-on-online a CPU coming online starts over with the driver's defaults\n"
                "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
                "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
                "  --allow-other     let other users in (always on when run as root); needs\n"
@@ -308,6 +309,8 @@ int main(int argc, char **argv)
             config.readErrors.emplace_back(file[0] == '/' ? file : '/' + file, *error);
         } else if (arg == "--read-delay-ms") {
             readDelayMs = number(0, 10'000);
+        } else if (arg == "--forget-on-online") {
+            config.forgetOnOnline = true;
         } else if (arg == "-f" || arg == "--foreground") {
             foreground = true;
         } else if (arg == "--pid-file") {

@@ -1006,6 +1006,8 @@ long SimMachine::storeOnline(int cpu, std::string_view text, std::size_t count)
         // The governor starts again with the settings the policy kept while it was inactive.
         p.lastNs = t;
         retarget(cpu, t);
+        if (cfg.forgetOnOnline)
+            resetPolicy(cpu, t);
     }
     return static_cast<long>(count);
 }
@@ -1354,18 +1356,21 @@ long SimMachine::storeEpb(int cpu, std::string_view text, std::size_t count)
 void SimMachine::resetPolicies()
 {
     const std::int64_t t = now();
-    const char *governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
-    for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
-        Policy &p = policies[static_cast<std::size_t>(cpu)];
-        advance(cpu, t);
-        p.governor = governor;
-        p.minRequest = 0;
-        p.maxRequest = INT_MAX;
-        p.epp = eppDefault;
-        p.eppBeforePerformance = eppDefault;
-        resolveLimits(p);
-        retarget(cpu, t);
-    }
+    for (int cpu = 0; cpu < cfg.cpus; ++cpu)
+        resetPolicy(cpu, t);
+}
+
+void SimMachine::resetPolicy(int cpu, std::int64_t t)
+{
+    Policy &p = policies[static_cast<std::size_t>(cpu)];
+    advance(cpu, t);
+    p.governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
+    p.minRequest = 0;
+    p.maxRequest = INT_MAX;
+    p.epp = eppDefault;
+    p.eppBeforePerformance = eppDefault;
+    resolveLimits(p);
+    retarget(cpu, t);
 }
 
 void SimMachine::resolveAll()

@@ -33,6 +33,9 @@ public:
         // Files whose reads fail with the errno given, as a failing device's do: the path as served
         // ("/cpu/cpu1/online"; a policy's files as "/cpu/cpufreq/policy1/scaling_governor").
         std::vector<std::pair<std::string, int>> readErrors;
+        // A CPU coming online starts its policy over with the driver's defaults, as a kernel does
+        // whose driver drops a policy's settings when its last CPU goes offline.
+        bool forgetOnOnline = false;
     };
 
     // Monotonic time in nanoseconds; tests pass their own to step time by hand.
@@ -131,6 +134,7 @@ private:
     long storeStatus(std::string_view text, std::size_t count);
     long storeEpb(int cpu, std::string_view text, std::size_t count);
     void resetPolicies();
+    void resetPolicy(int cpu, std::int64_t nowNs);
     void resolveAll();
     int prefcoreRanking(int cpu) const;
     bool hasTable() const;
