@@ -13,6 +13,7 @@
 #include "displaycorepage.h"
 #include "driftwatch.h"
 #include "mainpage.h"
+#include "mainwindow.h"
 #include "mountedsim.h"
 #include "mountnamespace.h"
 #include "sysfsfixture.h"
@@ -37,6 +38,21 @@ private:
 
 namespace
 {
+
+// For the documentation: the whole window with the notice or mark, where FREQDECK_SHOTS names a
+// directory (run on a display of 1366 × 768).
+void shoot(CPUInfo &info, int page, const QString &name)
+{
+    const QString shots = qEnvironmentVariable("FREQDECK_SHOTS");
+    if (shots.isEmpty())
+        return;
+    MainWindow window(info);
+    window.resize(1366, 768);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showPage(page);
+    QVERIFY(window.grab().save(QDir(shots).filePath(name)));
+}
 
 const QString simulator = QStringLiteral(FREQDECK_CPUFREQ_SIM);
 
@@ -270,6 +286,11 @@ void TestSettingsHold::otherToolsFoundOnTheBusAndChoiceHonoured()
     QVERIFY(ppdFound.value("manages").toArray().contains("energy_performance_preference"));
     QCOMPARE(all.value("choice").toString(), QString("undecided"));
 
+    {
+        CPUInfo info(sim.cpu(), sim.cpuInfo());
+        shoot(info, 0, "other-tools-notice.png");
+    }
+
     Cli share(sim);
     QCOMPARE(share.run({"tools", "share"}), 0);
     QTemporaryDir dir;
@@ -336,6 +357,8 @@ void TestSettingsHold::windowMarksDriftAndSetsAgain()
     const QJsonArray drifts = QJsonDocument::fromJson(cli.outText.toUtf8()).object().value("changed").toArray();
     QCOMPARE(drifts.size(), 1);
     QCOMPARE(drifts.first().toObject().value("set").toString(), QString("2000000"));
+    shoot(info, 0, "drift-overview.png");
+    shoot(info, 2, "drift-corepage.png");
 
     notice->findChild<QPushButton *>("holdFirst")->click();
     QCOMPARE(readValue(sim.policy(1, "scaling_max_freq")), QByteArray("2000000"));

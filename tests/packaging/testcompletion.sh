@@ -28,13 +28,14 @@ expect() {
     [ "$got" = "$wanted" ] || { echo "FAIL: 'freqdeck-cli $*': offered '$got', wanted '$wanted'"; failures=$((failures + 1)); }
 }
 
-expect "--help --json --version boost load mode profile save set show" ""
-expect "save set show" s
+expect "--help --json --version boost defaults load mode profile save set show status tools" ""
+expect "save set show status" s
 expect "off" boost of
 expect "--reapply active guided passive" mode ""
 expect "--cpu" set --c
 expect "--version" --v
-expect "show" --json ""
+expect "defaults load show status" --json ""
+expect "leave share undecided" tools ""
 expect "" show ""
 expect "" profile fast ""
 
