@@ -16,6 +16,7 @@
 #include "mainwindow.h"
 #include "mountedsim.h"
 #include "mountnamespace.h"
+#include "startup.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
 
@@ -46,11 +47,17 @@ void shoot(CPUInfo &info, int page, const QString &name)
     const QString shots = qEnvironmentVariable("FREQDECK_SHOTS");
     if (shots.isEmpty())
         return;
+    QVERIFY(StartUp::installStyleSheet(*qApp));
+    StartUp::installFont();
+    auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
     MainWindow window(info);
     window.resize(1366, 768);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.showPage(page);
+    // The page's layout takes the mark in once the posted layout requests are handled.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     QVERIFY(window.grab().save(QDir(shots).filePath(name)));
 }
 

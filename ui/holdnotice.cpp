@@ -41,7 +41,7 @@ HoldNotice::HoldNotice(CPUInfo &cpuInfo, const Probe &probe, QWidget *parent)
         "QFrame#holdNotice { background: rgba(255, 255, 255, 170); border: 1px solid #B35900; border-radius: 8px; }"
         " QFrame#holdNotice QLabel { color: #663300; background: transparent; font-size: 14px; font-weight: bold; }"
         " QFrame#holdNotice QPlainTextEdit { color: #663300; background: transparent; font-size: 12px; }"
-        " QFrame#holdNotice QPushButton { padding: 2px 6px; }"));
+        " QFrame#holdNotice QPushButton { padding: 1px 8px; font-size: 12px; }"));
     title->setTextFormat(Qt::PlainText);
     title->setObjectName(QStringLiteral("holdTitle"));
     title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -52,12 +52,17 @@ HoldNotice::HoldNotice(CPUInfo &cpuInfo, const Probe &probe, QWidget *parent)
     first->setObjectName(QStringLiteral("holdFirst"));
     second->setObjectName(QStringLiteral("holdSecond"));
 
+    // The title has the whole width; the two choices sit under the text.
     auto *layout = new QGridLayout(this);
-    layout->setContentsMargins(10, 6, 6, 6);
-    layout->addWidget(title, 0, 0);
-    layout->addWidget(first, 0, 1);
-    layout->addWidget(second, 0, 2);
+    layout->setContentsMargins(10, 4, 6, 4);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(title, 0, 0, 1, 3);
     layout->addWidget(text, 1, 0, 1, 3);
+    layout->addWidget(first, 2, 1);
+    layout->addWidget(second, 2, 2);
+    layout->setColumnStretch(0, 1);
+    for (QPushButton *button : {first, second})
+        button->setFixedHeight(24);
 
     connect(first, &QPushButton::clicked, this, [this] {
         if (showingDrift)
@@ -128,10 +133,12 @@ void HoldNotice::refresh()
     if (::geteuid() != 0)
         toolLines << tr("The restore at boot and resume follows root's choice: sudo freqdeck-cli tools share|leave");
     first->setText(tr("Keep where left alone"));
+    first->setAccessibleName(tr("Keep freqdeck's settings only where the other tool leaves them alone"));
     first->setToolTip(tr("freqdeck keeps only the settings that %1 does not manage").arg(names.join(", ")));
-    second->setText(tr("Leave to %1").arg(names.first()));
+    second->setText(tr("Stop for those"));
+    second->setAccessibleName(tr("Stop using freqdeck for the settings the other tool manages"));
     second->setToolTip(tr("freqdeck stops restoring settings while %1 runs").arg(names.join(", ")));
-    show(tr("Another power tool is running: %1").arg(names.join(QStringLiteral(", "))), toolLines);
+    show(tr("Also running: %1").arg(names.join(QStringLiteral(", "))), toolLines);
 }
 
 QString HoldNotice::describe(const DriftWatch::Drift &drift)
