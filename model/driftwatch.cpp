@@ -19,7 +19,7 @@ namespace
 
 const QString fileName = QStringLiteral("set-values.json");
 const QString systemDir = QStringLiteral("/var/lib/freqdeck");
-constexpr qint64 maxStateFileSize = 4 * 1024 * 1024;
+constexpr qint64 maxStateFileSize = qint64(4) * 1024 * 1024;
 
 // What the core holds for attribute, or nothing where it cannot be told.
 std::optional<QString> valueOf(const CPUCore &core, const QString &attribute)

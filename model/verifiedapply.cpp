@@ -109,9 +109,9 @@ QString VerifiedApply::Result::summary() const
 
 QString VerifiedApply::Result::describe(const Check &check) const
 {
-    const QString where = QStringLiteral("cpu%1 %2: %3")
-                              .arg(check.core)
-                              .arg(SafeText::printable(check.attribute), outcomeName(check.outcome));
+    QString where = QStringLiteral("cpu%1 %2: %3")
+                        .arg(check.core)
+                        .arg(SafeText::printable(check.attribute), outcomeName(check.outcome));
     const QString written = SafeText::printable(check.written);
     const QString found = SafeText::printable(check.found);
     switch (check.outcome) {
