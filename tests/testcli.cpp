@@ -928,6 +928,12 @@ int main(int argc, char **argv)
     if (::geteuid() == 0)
         MountNamespace::enter();
     QCoreApplication app(argc, argv);
+    // What the commands record of the values they set, and the boot defaults the units' command
+    // saves, go to a directory of this run, whoever runs the test.
+    QTemporaryDir state;
+    if (!state.isValid())
+        return 1;
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(state.path()));
     TestCli tc;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&tc, argc, argv);

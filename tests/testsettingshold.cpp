@@ -25,6 +25,7 @@ class TestSettingsHold : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void restoreTellsKeptRoundedRefusedAndRewritten();
     void changeByAnotherWriterShowsAsDrift();
     void otherToolsFoundOnTheBusAndChoiceHonoured();
@@ -119,6 +120,13 @@ const VerifiedApply::Check *checkOf(const VerifiedApply::Result &result, int cor
 }
 
 } // namespace
+
+void TestSettingsHold::initTestCase()
+{
+    // What the commands record goes here, whoever runs the test.
+    QVERIFY(stateDir.isValid());
+    qputenv("FREQDECK_STATE_DIR", QFile::encodeName(stateDir.path()));
+}
 
 // acpi-cpufreq keeps its limits on P-states 200 MHz apart, refuses a limit that is no number, and a
 // second program rewrites a governor while the loader waits: each is told apart, and the CLI's
