@@ -233,7 +233,11 @@ void CPUCore::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailure
     writeOnline(*this, true, onFailure);
     if (wasOffline && isEnabled())
         update();
+    writeProfile(govern, onFailure);
+}
 
+void CPUCore::writeProfile(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
+{
     const Profile &profile = Profile::of(govern);
     if (profile.governor)
         writePolicy(*this, KnownCPUPolicy::scaling_governor, QString::fromLatin1(profile.governor), onFailure);

@@ -69,6 +69,9 @@ public:
     // governor and limits, computed from the core's fresh values (see Profile). A failed write
     // does not stop the others; it is only passed to onFailure, if given.
     void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
+    // The same without the online switch: the profile's governor and limits, which belong to the
+    // core's policy and so reach every CPU that shares it.
+    void writeProfile(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // Whether the core's current records match the profile; reads nothing from the system.
     bool checkPredefinedGoverns(PREDEFINED_GOVERNS govern);
 

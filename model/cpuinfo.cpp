@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <utility>
 
@@ -76,10 +77,62 @@ const Topology &CPUInfo::topology() const
     return *places;
 }
 
+CPUCore *CPUInfo::coreNumbered(int number)
+{
+    const auto it = std::lower_bound(cores.begin(), cores.end(), number,
+                                     [](const CPUCore &core, int n) { return core.core_id() < n; });
+    return it != cores.end() && it->core_id() == number ? &*it : nullptr;
+}
+
+CPUCore *CPUInfo::policyWriter(const QVector<int> &cpus)
+{
+    CPUCore *first = nullptr;
+    for (const int cpu : cpus) {
+        CPUCore *core = coreNumbered(cpu);
+        if (core && core->isEnabled())
+            return core;
+        if (!first)
+            first = core;
+    }
+    return first;
+}
+
+void CPUInfo::refreshPolicy(const QVector<int> &cpus, const CPUCore *writer)
+{
+    for (const int cpu : cpus) {
+        CPUCore *core = coreNumbered(cpu);
+        if (core && core != writer)
+            core->updateSettings();
+    }
+}
+
 void CPUInfo::setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure)
 {
-    for (CPUCore &core : cores)
-        core.setPredefinedGoverns(govern, onFailure);
+    QVector<int> numbers;
+    for (const CPUCore &core : cores)
+        numbers.append(core.core_id());
+    const Topology &places = topology();
+    const WriteFailureHandler named = [&places, &onFailure](const WriteFailure &failure) {
+        if (onFailure)
+            onFailure(places.onPolicy(failure));
+    };
+    for (const QVector<int> &policy : places.byPolicy(numbers)) {
+        // The online switch is each CPU's own; an offline core's files cannot be read, so its
+        // limits are computed once it is back.
+        for (const int cpu : policy) {
+            CPUCore &core = *coreNumbered(cpu);
+            const bool wasOffline = !core.isEnabled();
+            const int error = core.storeEnabled(true);
+            if (error != 0 && error != ENOENT && onFailure)
+                onFailure({cpu, QStringLiteral("online"), QStringLiteral("1"), error, QString()});
+            if (wasOffline && core.isEnabled())
+                core.update();
+        }
+        // The governor and limits belong to the policy: one write each reaches all its CPUs.
+        CPUCore *writer = policyWriter(policy);
+        writer->writeProfile(govern, named);
+        refreshPolicy(policy, writer);
+    }
 }
 
 ApplyReport CPUInfo::applyProfile(PREDEFINED_GOVERNS govern)
@@ -147,6 +200,6 @@ bool CPUInfo::load(const QString &path, ApplyReport &report, QString *errorStrin
                 core.update();
         }
     }
-    SettingsFile::apply(cores, *entries, report, onFailure);
+    SettingsFile::apply(cores, *entries, topology(), report, onFailure);
     return true;
 }

@@ -22,7 +22,9 @@ public:
     // Builds an inventory from any directory laid out like /sys/devices/system/cpu.
     CPUInfo(const QString &cpuDirPath, const QString &cpuInfoPath);
 
-    // Applies a profile to every core in order; failed writes go to onFailure, if given.
+    // Applies a profile to every core: each CPU's online switch, then the governor and limits once
+    // per policy, through its first online CPU; failed writes go to onFailure, if given, naming a
+    // shared policy and its CPUs.
     void setPredefinedGoverns(PREDEFINED_GOVERNS govern, const WriteFailureHandler &onFailure = {});
     // The same, collecting every failed write in the report.
     ApplyReport applyProfile(PREDEFINED_GOVERNS govern);
@@ -46,6 +48,13 @@ public:
 
     // Which CPUs share a policy, and their kinds of core; read from the system on first use.
     const Topology &topology() const;
+    // The core with this number; nullptr when there is none.
+    CPUCore *coreNumbered(int number);
+    // The core to write a policy through: the first online one of cpus (the CPUs of one policy, as
+    // Topology::byPolicy gives them), else the first present; nullptr when none is present.
+    CPUCore *policyWriter(const QVector<int> &cpus);
+    // After a write through one CPU of a policy, the others read their settings again.
+    void refreshPolicy(const QVector<int> &cpus, const CPUCore *writer);
 
     QString modelName;
     // The processor-wide switches and biases; saved and loaded with the cores.

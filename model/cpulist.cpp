@@ -49,3 +49,18 @@ std::optional<QVector<int>> CpuList::parse(const QString &text, const QVector<in
     cpus.erase(std::unique(cpus.begin(), cpus.end()), cpus.end());
     return cpus;
 }
+
+QString CpuList::format(QVector<int> cpus)
+{
+    std::sort(cpus.begin(), cpus.end());
+    cpus.erase(std::unique(cpus.begin(), cpus.end()), cpus.end());
+    QStringList items;
+    for (int i = 0; i < cpus.size();) {
+        int j = i;
+        while (j + 1 < cpus.size() && cpus[j + 1] == cpus[j] + 1)
+            ++j;
+        items << (j > i ? QStringLiteral("%1-%2").arg(cpus[i]).arg(cpus[j]) : QString::number(cpus[i]));
+        i = j + 1;
+    }
+    return items.join(QLatin1Char(','));
+}

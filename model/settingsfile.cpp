@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QMap>
 #include <QStringList>
 
 #include <algorithm>
@@ -173,6 +174,24 @@ bool SettingsFile::load(std::vector<CPUCore> &cores, const QString &path, ApplyR
 void SettingsFile::apply(std::vector<CPUCore> &cores, const QJsonArray &entries, ApplyReport &report,
                          const WriteFailureHandler &onFailure)
 {
+    apply(cores, entries, Topology(), report, onFailure);
+}
+
+void SettingsFile::apply(std::vector<CPUCore> &cores, const QJsonArray &entries, const Topology &topology,
+                         ApplyReport &report, const WriteFailureHandler &onFailure)
+{
+    // What earlier entries applied to each shared policy: the value and the CPU whose entry it was.
+    struct Applied {
+        QJsonValue value;
+        int cpu;
+    };
+    QMap<int, QMap<QString, Applied>> policies;
+    QMap<int, QVector<int>> members;
+    const auto coreOf = [&cores](int number) {
+        const auto it = std::lower_bound(cores.begin(), cores.end(), number,
+                                         [](const CPUCore &c, int n) { return c.core_id() < n; });
+        return it != cores.end() && it->core_id() == number ? &*it : nullptr;
+    };
     for (int index = 0; index < entries.size(); ++index) {
         const QJsonValue entry = entries.at(index);
         const QJsonObject settings = entry.toObject();
@@ -198,7 +217,65 @@ void SettingsFile::apply(std::vector<CPUCore> &cores, const QJsonArray &entries,
                         onFailure);
             continue;
         }
-        applyToCore(*core, settings, report, onFailure);
+        const CpuPlace *place = topology.place(*id);
+        if (!place || !place->sharesPolicy()) {
+            applyToCore(*core, settings, report, onFailure);
+            continue;
+        }
+
+        const bool known = policies.contains(place->policy);
+        members.insert(place->policy, place->policyCpus);
+        QMap<QString, Applied> &applied = policies[place->policy];
+        const QJsonObject values = settings.value(QStringLiteral("policies")).toObject();
+        QJsonObject kept;
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+            const auto earlier = applied.constFind(it.key());
+            if (earlier != applied.constEnd()) {
+                if (earlier->value == it.value())
+                    continue;
+                report.notes << QStringLiteral("%1: the entries of cpu%2 and cpu%3 disagree on %4 (%5, then %6); they "
+                                               "were applied in file order, so cpu%3's value holds for all of them")
+                                    .arg(topology.sharedPolicyText(*id))
+                                    .arg(earlier->cpu)
+                                    .arg(*id)
+                                    .arg(it.key(), jsonText(earlier->value), jsonText(it.value()));
+            }
+            kept.insert(it.key(), it.value());
+            applied.insert(it.key(), Applied{it.value(), *id});
+        }
+        // Another CPU's entry may have changed the policy since this core read it.
+        if (known)
+            core->updateSettings();
+        QJsonObject own = settings;
+        own.insert(QStringLiteral("policies"), kept);
+
+        ApplyReport part;
+        const bool staysOffline = !settings.value(QStringLiteral("isEnabled")).toBool(true) && !core->isEnabled();
+        if (staysOffline && !kept.isEmpty()) {
+            // The policy is still in force through its online CPUs: its settings go through them.
+            CPUCore *writer = nullptr;
+            for (const int cpu : place->policyCpus) {
+                CPUCore *candidate = coreOf(cpu);
+                if (!writer && candidate && candidate->isEnabled())
+                    writer = candidate;
+            }
+            if (writer) {
+                writeValues(*writer, kept, part, {});
+                own.insert(QStringLiteral("policies"), QJsonObject());
+            }
+        }
+        applyToCore(*core, own, part, {});
+        for (const WriteFailure &failure : qAsConst(part.failures))
+            report.fail(topology.onPolicy(failure), onFailure);
+        report.notes += part.notes;
+        report.written += part.written;
+    }
+    // The other CPUs of each policy read what their policy holds now.
+    for (const QVector<int> &cpus : qAsConst(members)) {
+        for (const int cpu : cpus) {
+            if (CPUCore *member = coreOf(cpu))
+                member->updateSettings();
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cpucore.h"
+#include "topology.h"
 #include "writefailure.h"
 
 // Reading a settings file and applying it to the cores. The file is a JSON array with one object
@@ -36,6 +37,14 @@ bool load(std::vector<CPUCore> &cores, const QString &path, ApplyReport &report,
 // Applies the entries of a file to the cores (sorted by number, as the inventory keeps them).
 // Entries that name no core, or a core not present, are skipped and reported as failures.
 void apply(std::vector<CPUCore> &cores, const QJsonArray &entries, ApplyReport &report,
+           const WriteFailureHandler &onFailure = {});
+// The same on a machine whose CPUs may share policies. The file keeps one entry per CPU, but a
+// policy's attributes are one setting: a value that an earlier entry of the same policy already
+// applied is not written again, and an entry that disagrees with an earlier one is applied in file
+// order (so the later value holds for every CPU of the policy) and named in a note. The settings
+// of a CPU that stays offline go through an online CPU of its policy, if it has one. Failed
+// writes to a shared policy name the policy and its CPUs.
+void apply(std::vector<CPUCore> &cores, const QJsonArray &entries, const Topology &topology, ApplyReport &report,
            const WriteFailureHandler &onFailure = {});
 
 // Applies one entry to its core; an entry whose "id" is not the core's number is ignored. A core

@@ -192,3 +192,23 @@ QVector<QVector<int>> Topology::byPolicy(const QVector<int> &cpus) const
     }
     return parts;
 }
+
+QString Topology::sharedPolicyText(int cpu) const
+{
+    const CpuPlace *where = place(cpu);
+    if (!where || !where->sharesPolicy())
+        return QString();
+    return QStringLiteral("policy %1, shared by CPUs %2").arg(where->policy).arg(CpuList::format(where->policyCpus));
+}
+
+WriteFailure Topology::onPolicy(WriteFailure failure) const
+{
+    // The online switch is each CPU's own.
+    if (failure.attribute.isEmpty() || failure.attribute == QLatin1String("online"))
+        return failure;
+    const QString shared = sharedPolicyText(failure.core);
+    if (shared.isEmpty() || failure.reason.contains(shared))
+        return failure;
+    failure.reason = failure.reason.isEmpty() ? shared : failure.reason + QStringLiteral("; ") + shared;
+    return failure;
+}

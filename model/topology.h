@@ -7,6 +7,8 @@
 
 #include <optional>
 
+#include "writefailure.h"
+
 // What kind of core a CPU is, where the kernel tells: Intel's hybrid parts list their performance
 // and efficient cores (/sys/devices/cpu_core, /sys/devices/cpu_atom); ARM machines give each CPU
 // a capacity, the biggest cores counting as performance cores and the smallest as efficient ones.
@@ -65,6 +67,12 @@ public:
     // The CPUs of cpus split by policy, each part in ascending order and the parts in the order of
     // their first CPU. CPUs without a policy form parts of their own.
     QVector<QVector<int>> byPolicy(const QVector<int> &cpus) const;
+
+    // "policy 4, shared by CPUs 4-7" for a CPU whose policy serves others too; empty otherwise.
+    QString sharedPolicyText(int cpu) const;
+    // A failure of a write to a shared policy names the policy and its CPUs in its reason, as the
+    // write went to all of them.
+    WriteFailure onPolicy(WriteFailure failure) const;
 
 private:
     QVector<CpuPlace> all; // ascending by cpu

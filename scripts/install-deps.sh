@@ -23,6 +23,8 @@ packages+=(desktop-file-utils appstream libxml2-utils dpkg-dev file lintian)
 packages+=(groff-base)
 # The helper on a private system bus with a mock polkit authority (test_helper).
 packages+=(dbus-daemon python3-dbusmock)
+# The screen-reader round: the session's accessibility bus.
+packages+=(at-spi2-core)
 # The user's window on a headless Wayland compositor, without XWayland (test_helper).
 packages+=(weston qtwayland5)
 

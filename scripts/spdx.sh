@@ -46,7 +46,7 @@ style() {
     *.qss) echo '/* | */' ;;
     *.md | *.qrc | *.xml | *.xml.in | *.policy | *.policy.in | *.conf) echo '<!-- | -->' ;;
     *.[1-9] | *.[1-9].in) echo '.\" |' ;;
-    CMakeLists.txt | *.cmake | *.sh | *.bash | *.fish | *.desktop | *.service | *.service.in | *.supp | *.dict | \
+    CMakeLists.txt | *.cmake | *.sh | *.bash | *.fish | *.desktop | *.service | *.service.in | *.rules | *.rules.in | *.supp | *.dict | \
         .gitignore | .clang-format | .clang-tidy | lintian-overrides | _*) echo '# |' ;;
     *)
         # Scripts without an extension: the launcher template, the maintainer scripts, CI's entry.

@@ -33,6 +33,8 @@ private slots:
     void processorWideOnSimulatedMachines_data();
     void processorWideOnSimulatedMachines();
     void settingsFilesOldAndNew();
+    void sharedPoliciesOnBigLittle();
+    void coreGroupsOnHybrid();
     void offlineCoreFileAtBootAndResume();
     void rejectedUsage_data();
     void rejectedUsage();
@@ -43,6 +45,9 @@ private slots:
     void programHelpAndUsage();
     void programShowsThisMachine();
     void programShowsForUnprivilegedUser();
+    void whyNamesTheCeilingThatBinds_data();
+    void whyNamesTheCeilingThatBinds();
+    void watchStreamsUntilKilled();
 };
 
 namespace
@@ -128,8 +133,8 @@ void makeShowMachine(SysfsFixture &fx)
 // columns start where their title starts, number columns end where theirs ends.
 void checkRow(const QString &header, const QString &row, const QStringList &values)
 {
-    static const QStringList titles{"CPU", "Online", "Governor", "Min MHz", "Max MHz", "Current MHz"};
-    static const QList<bool> rightAligned{true, false, false, true, true, true};
+    static const QStringList titles{"CPU", "Type", "Policy", "Online", "Governor", "Min MHz", "Max MHz", "Current MHz"};
+    static const QList<bool> rightAligned{true, false, false, false, false, true, true, true};
     QCOMPARE(row.split(QLatin1Char(' '), Qt::SkipEmptyParts), values);
     int from = 0;
     for (int i = 0; i < titles.size(); ++i) {
@@ -181,6 +186,19 @@ QStringList unitCommand(const QString &unit, const QString &file)
         QVERIFY2((sim).start(&why), qPrintable(why)); \
     } while (false)
 
+// The stores the simulator logged (--write-log) to cpufreq policies since the log was last
+// emptied, counted by file: {"/cpu/cpufreq/policy4/scaling_max_freq": 1, ...}. Empties the log.
+QMap<QString, int> takePolicyStores(const QString &log)
+{
+    QMap<QString, int> stores;
+    for (const QByteArray &line : readFile(log).split('\n')) {
+        if (line.contains("/cpufreq/policy"))
+            stores[QString::fromUtf8(line.left(line.indexOf(' ')))] += 1;
+    }
+    writeFile(log, QByteArray());
+    return stores;
+}
+
 Finished runProgram(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -207,12 +225,12 @@ void TestCli::showText()
     QCOMPARE(text[1], QString("Driver: acpi-cpufreq")); // from cpu2: the offline cpu0 names none
     QCOMPARE(text[2], QString());
     const QString &header = text[3];
-    QCOMPARE(header.split(' ', Qt::SkipEmptyParts),
-             QStringList({"CPU", "Online", "Governor", "Min", "MHz", "Max", "MHz", "Current", "MHz"}));
-    checkRow(header, text[4], {"0", "offline", "-", "-", "-", "-"});
-    checkRow(header, text[5], {"2", "online", "schedutil", "800", "3000", "2100"});
+    QCOMPARE(header.split(' ', Qt::SkipEmptyParts), QStringList({"CPU", "Type", "Policy", "Online", "Governor", "Min",
+                                                                 "MHz", "Max", "MHz", "Current", "MHz"}));
+    checkRow(header, text[4], {"0", "-", "-", "offline", "-", "-", "-", "-"});
+    checkRow(header, text[5], {"2", "-", "2", "online", "schedutil", "800", "3000", "2100"});
     // MHz are truncated; cpuinfo_cur_freq stands in for the missing scaling_cur_freq.
-    checkRow(header, text[6], {"10", "online", "performance", "400", "1999", "1234"});
+    checkRow(header, text[6], {"10", "-", "10", "online", "performance", "400", "1999", "1234"});
     for (int i = 4; i < text.size(); ++i)
         QCOMPARE(text[i].size(), header.size());
     QCOMPARE(snapshot(fx), before);
@@ -239,19 +257,28 @@ void TestCli::showJson()
                                                {"governor", null},
                                                {"min_mhz", null},
                                                {"max_mhz", null},
-                                               {"current_mhz", null}}));
+                                               {"current_mhz", null},
+                                               {"type", ""},
+                                               {"policy", null},
+                                               {"policy_cpus", QJsonArray()}}));
     QCOMPARE(cores[1].toObject(), (QJsonObject{{"id", 2},
                                                {"online", true},
                                                {"governor", "schedutil"},
                                                {"min_mhz", 800},
                                                {"max_mhz", 3000},
-                                               {"current_mhz", 2100}}));
+                                               {"current_mhz", 2100},
+                                               {"type", ""},
+                                               {"policy", 2},
+                                               {"policy_cpus", QJsonArray{2}}}));
     QCOMPARE(cores[2].toObject(), (QJsonObject{{"id", 10},
                                                {"online", true},
                                                {"governor", "performance"},
                                                {"min_mhz", 400},
                                                {"max_mhz", 1999},
-                                               {"current_mhz", 1234}}));
+                                               {"current_mhz", 1234},
+                                               {"type", ""},
+                                               {"policy", 10},
+                                               {"policy_cpus", QJsonArray{10}}}));
 }
 
 void TestCli::showWithoutCpufreq()
@@ -268,8 +295,8 @@ void TestCli::showWithoutCpufreq()
     QCOMPARE(text.size(), 6);
     QCOMPARE(text[0], QString("Model:  -"));
     QVERIFY2(text[1].startsWith("Driver: none") && text[1].contains("no cpufreq"), qPrintable(text[1]));
-    checkRow(text[3], text[4], {"0", "online", "-", "-", "-", "-"});
-    checkRow(text[3], text[5], {"1", "online", "-", "-", "-", "-"});
+    checkRow(text[3], text[4], {"0", "-", "-", "online", "-", "-", "-", "-"});
+    checkRow(text[3], text[5], {"1", "-", "-", "online", "-", "-", "-", "-"});
 
     Cli json(fx);
     QCOMPARE(json.run({"--json", "show"}), 0);
@@ -293,7 +320,7 @@ void TestCli::showMarksUnreadableAndEscapes()
     const QStringList text = lines(cli.outText);
     QCOMPARE(text.value(0), QString("Model:  Fixture\\x1b[2J CPU"));
     QCOMPARE(text.value(1), QString("Driver: acpi\\x1b]0;owned\\x07"));
-    checkRow(text.value(3), text.value(4), {"0", "online", "unreadable", "800", "3400", "2100"});
+    checkRow(text.value(3), text.value(4), {"0", "-", "0", "online", "unreadable", "800", "3400", "2100"});
 
     Cli json(fx);
     json.app.inventory().cores[0].policies["scaling_governor"].readError = EIO;
@@ -659,6 +686,103 @@ void TestCli::settingsFilesOldAndNew()
     QCOMPARE(readFile(sim.cpu() + "/intel_pstate/status"), QByteArray("passive\n"));
 }
 
+// An ARM machine with a policy per cluster of four: a profile writes each policy and attribute
+// once, a saved file comes back as it was with one store per changed policy attribute, and two
+// entries of one policy that disagree are applied in file order and named.
+void TestCli::sharedPoliciesOnBigLittle()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    QTemporaryDir dir;
+    const QString log = dir.filePath("stores.log");
+    MountedSim sim(simulator, {"--machine", "biglittle", "--write-log", log});
+    START_SIM(sim);
+    const QString cpuDir = sim.sys() + "/devices/system/cpu";
+    const auto maxOf = [&](int cpu) {
+        return readFile(QString("%1/cpu%2/cpufreq/scaling_max_freq").arg(cpuDir).arg(cpu));
+    };
+    {
+        Cli cli(cpuDir, sim.cpuInfo());
+        QCOMPARE(cli.run({"profile", "fast"}), 0);
+        QCOMPARE(cli.errText, QString());
+        QCOMPARE(cli.outText, QString("Applied Fast; profile in force: Fast\n"));
+    }
+    QMap<QString, int> expected;
+    for (const QString policy : {"policy0", "policy4"}) {
+        for (const QString name : {"scaling_governor", "scaling_min_freq", "scaling_max_freq"})
+            expected.insert("/cpu/cpufreq/" + policy + "/" + name, 1);
+    }
+    QCOMPARE(takePolicyStores(log), expected);
+    QCOMPARE(maxOf(3), QByteArray("1200000\n")); // two thirds of each cluster's top, on its own table
+    QCOMPARE(maxOf(6), QByteArray("1608000\n"));
+
+    const QString saved = dir.filePath("settings.json");
+    QCOMPARE(Cli(cpuDir, sim.cpuInfo()).run({"save", saved}), 0);
+    QVERIFY(writeSysfs(cpuDir + "/cpu5/cpufreq/scaling_max_freq", "816000"));
+    QVERIFY(writeSysfs(cpuDir + "/cpu1/cpufreq/scaling_governor", "powersave"));
+    takePolicyStores(log);
+    {
+        Cli cli(cpuDir, sim.cpuInfo());
+        QCOMPARE(cli.run({"load", saved}), 0);
+        QCOMPARE(cli.errText, QString());
+    }
+    QCOMPARE(takePolicyStores(log), (QMap<QString, int>{{"/cpu/cpufreq/policy0/scaling_governor", 1},
+                                                        {"/cpu/cpufreq/policy4/scaling_max_freq", 1}}));
+    QCOMPARE(maxOf(7), QByteArray("1608000\n"));
+    QCOMPARE(readFile(cpuDir + "/cpu2/cpufreq/scaling_governor"), QByteArray("performance\n"));
+
+    const QString disagreeing = dir.filePath("disagreeing.json");
+    writeFile(disagreeing, R"([{"id": 0, "policies": {"scaling_max_freq": "1416000"}},
+                               {"id": 2, "policies": {"scaling_max_freq": "1008000"}}])");
+    {
+        Cli cli(cpuDir, sim.cpuInfo());
+        QCOMPARE(cli.run({"load", disagreeing}), 0);
+        QCOMPARE(cli.errText, QString("freqdeck-cli: note: policy 0, shared by CPUs 0-3: the entries of cpu0 and cpu2 "
+                                      "disagree on scaling_max_freq (\"1416000\", then \"1008000\"); they were "
+                                      "applied in file order, so cpu2's value holds for all of them\n"));
+    }
+    QCOMPARE(maxOf(1), QByteArray("1008000\n"));
+}
+
+// An Intel hybrid machine: limiting the E-cores changes exactly their policies, and show tells
+// the kinds of core and the SMT siblings.
+void TestCli::coreGroupsOnHybrid()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    QTemporaryDir dir;
+    const QString log = dir.filePath("stores.log");
+    MountedSim sim(simulator, {"--machine", "hybrid", "--write-log", log});
+    START_SIM(sim);
+    const QString cpuDir = sim.sys() + "/devices/system/cpu";
+    {
+        Cli cli(cpuDir, sim.cpuInfo());
+        QCOMPARE(cli.run({"set", "--cpu", "e-cores", "scaling_max_freq", "2000000"}), 0);
+        QCOMPARE(cli.errText, QString());
+    }
+    QMap<QString, int> expected;
+    for (int cpu = 12; cpu < 20; ++cpu)
+        expected.insert(QString("/cpu/cpufreq/policy%1/scaling_max_freq").arg(cpu), 1);
+    QCOMPARE(takePolicyStores(log), expected);
+    for (int cpu = 0; cpu < 20; ++cpu)
+        QCOMPARE(readFile(sim.policy(cpu, "scaling_max_freq")), QByteArray(cpu < 12 ? "4700000\n" : "2000000\n"));
+
+    Cli cli(cpuDir, sim.cpuInfo());
+    QCOMPARE(cli.run({"show", "--json"}), 0);
+    const QJsonArray cores = QJsonDocument::fromJson(cli.outText.toUtf8()).object().value("cores").toArray();
+    QCOMPARE(cores.size(), 20);
+    for (const QJsonValue &core : cores) {
+        const QJsonObject values = core.toObject();
+        const int id = values.value("id").toInt();
+        QCOMPARE(values.value("type").toString(), QString(id < 12 ? "P" : "E"));
+        QCOMPARE(values.value("policy").toInt(), id);
+        const QJsonArray siblings = id < 12 ? QJsonArray{id & ~1, id | 1} : QJsonArray{id};
+        QCOMPARE(values.value("siblings").toArray(), siblings);
+    }
+}
+
 void TestCli::offlineCoreFileAtBootAndResume()
 {
     if (::geteuid() != 0 || !MountNamespace::available())
@@ -728,7 +852,7 @@ void TestCli::rejectedUsage_data()
     QTest::newRow("unknown option") << QStringList{"show", "--loud"} << "unknown option '--loud'";
     QTest::newRow("-- ends the options") << QStringList{"--", "--help"} << "unknown command '--help'";
     QTest::newRow("--json with profile") << QStringList{"--json", "profile", "fast"}
-                                         << "--json goes with show, status and load only";
+                                         << "--json goes with show, why, status and load only";
     QTest::newRow("show with an argument") << QStringList{"show", "all"} << "show takes no arguments";
     QTest::newRow("profile without a name") << QStringList{"profile"} << "profile takes one profile name";
     QTest::newRow("two profiles") << QStringList{"profile", "fast", "slow"} << "profile takes one profile name";
@@ -919,6 +1043,124 @@ void TestCli::programShowsForUnprivilegedUser()
     };
     QVERIFY(!stable(nobody.out).value("cores").toArray().isEmpty());
     QCOMPARE(stable(nobody.out), stable(root.out));
+}
+
+void TestCli::whyNamesTheCeilingThatBinds_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QStringList>("writes"); // "PATH=VALUE", PATH below the simulated /sys
+    QTest::addColumn<QString>("binding");
+    QTest::addColumn<QString>("value"); // the binding link's value, where it is known beforehand
+
+    const QString cpu1 = "devices/system/cpu/cpufreq/policy1/";
+    QTest::newRow("hardware maximum") << QStringList() << QStringList() << "cpuinfo_max_freq"
+                                      << "3400";
+    QTest::newRow("upper limit") << QStringList() << QStringList{cpu1 + "scaling_max_freq=2000000"}
+                                 << "scaling_max_freq"
+                                 << "2000";
+    QTest::newRow("boost off") << QStringList() << QStringList{"devices/system/cpu/cpufreq/boost=0"} << "boost"
+                               << "off";
+    QTest::newRow("max_perf_pct") << QStringList{"--driver", "intel_pstate"}
+                                  << QStringList{"devices/system/cpu/intel_pstate/max_perf_pct=60"} << "max_perf_pct"
+                                  << "60";
+    QTest::newRow("firmware limit") << QStringList{"--bios-limit-khz", "2600000"} << QStringList() << "bios_limit"
+                                    << "2600";
+    QTest::newRow("power limit") << QStringList()
+                                 << QStringList{"class/powercap/intel-rapl:0/constraint_0_power_limit_uw=4000000"}
+                                 << "power_limit" << QString();
+    QTest::newRow("thermal throttling") << QStringList{"--hot"} << QStringList() << "thermal_throttle" << QString();
+    QTest::newRow("offline") << QStringList() << QStringList{"devices/system/cpu/cpu1/online=0"} << "offline"
+                             << "no";
+}
+
+// Each ceiling in turn made the one that holds cpu1 down on the simulator, under the performance
+// governor so that the load does not: why must name that one alone, with its value, and text and
+// JSON must agree.
+void TestCli::whyNamesTheCeilingThatBinds()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, writes);
+    QFETCH(QString, binding);
+    QFETCH(QString, value);
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, simArgs << "--cpus"
+                                      << "4");
+    START_SIM(sim);
+    QVERIFY(writeSysfs(sim.policy(1, "scaling_governor"), "performance"));
+    for (const QString &write : qAsConst(writes)) {
+        const int eq = write.indexOf('=');
+        QVERIFY2(writeSysfs(sim.sys() + '/' + write.left(eq), write.mid(eq + 1).toUtf8()), qPrintable(write));
+    }
+    const QString cpuDir = sim.sys() + "/devices/system/cpu";
+
+    Cli json(cpuDir, sim.cpuInfo());
+    QCOMPARE(json.run({"--json", "why", "1"}), 0);
+    QCOMPARE(json.errText, QString());
+    const QJsonObject answer = QJsonDocument::fromJson(json.outText.toUtf8()).object();
+    QCOMPARE(answer.value("cpu").toInt(), 1);
+    QCOMPARE(answer.value("binding").toString(), binding);
+    int bindingLinks = 0;
+    for (const QJsonValue &link : answer.value("chain").toArray()) {
+        const QJsonObject object = link.toObject();
+        if (object.value("binds") != "yes")
+            continue;
+        ++bindingLinks;
+        QCOMPARE(object.value("key").toString(), binding);
+        if (!value.isEmpty())
+            QCOMPARE(object.value("value").toString(), value);
+        QVERIFY(!object.value("note").toString().isEmpty());
+    }
+    QCOMPARE(bindingLinks, 1);
+
+    Cli text(cpuDir, sim.cpuInfo());
+    QCOMPARE(text.run({"why", "1"}), 0);
+    QVERIFY2(text.outText.startsWith("cpu1: held down by ") && text.outText.contains("(" + binding + ")"),
+             qPrintable(text.outText));
+    QCOMPARE(text.outText.count("<- binds"), 1);
+}
+
+// show --watch streams a JSON line per interval, with utilisation that follows the simulated
+// load, until it is killed: the program runs in a mount namespace of its own where the simulator
+// stands in for /sys, /proc/stat and /proc/cpuinfo.
+void TestCli::watchStreamsUntilKilled()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    if (::geteuid() != 0)
+        QSKIP("binding the simulator over /sys needs root");
+    MountedSim sim(simulator, {"--cpus", "4"});
+    START_SIM(sim);
+    QProcess watch;
+    const QString script = QString("mount --bind '%1' /sys && mount --bind '%1/../stat' /proc/stat && "
+                                   "mount --bind '%2' /proc/cpuinfo && exec '%3' --json show --watch 0.3")
+                               .arg(sim.sys(), sim.cpuInfo(), FREQDECK_CLI_BINARY);
+    watch.start("unshare", {"--mount", "--propagation", "private", "sh", "-c", script});
+    QList<QJsonObject> seen;
+    while (seen.size() < 2 && watch.waitForReadyRead(10000)) {
+        while (watch.canReadLine())
+            seen << QJsonDocument::fromJson(watch.readLine()).object();
+    }
+    watch.kill();
+    watch.waitForFinished(5000);
+    QVERIFY2(seen.size() >= 2, watch.readAllStandardError().constData());
+    int between = 0;
+    for (const QJsonObject &line : qAsConst(seen)) {
+        const QJsonArray cores = line.value("cores").toArray();
+        QCOMPARE(cores.size(), 4);
+        for (const QJsonValue &core : cores) {
+            const QJsonObject values = core.toObject();
+            QVERIFY(values.value("current_mhz").toInt() >= 800);
+            const double busy = values.value("utilisation_pct").toDouble(-1);
+            QVERIFY2(busy >= 0 && busy <= 100, qPrintable(QString::number(busy)));
+            between += busy > 0 && busy < 100 ? 1 : 0;
+        }
+    }
+    // The simulated load swells around a half: a single tick may sit at either end, not all of them.
+    QVERIFY(between > 0);
+    QVERIFY(seen.at(1).value("time").toString() > seen.at(0).value("time").toString());
 }
 
 int main(int argc, char **argv)

@@ -20,13 +20,19 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QTreeWidget>
+
+#include "capchainview.h"
 #include "corenavigator.h"
 #include "cpucore.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
+#include "heatmap.h"
 #include "imageswitch.h"
 #include "mainpage.h"
 #include "mainwindow.h"
+#include "monitorhistory.h"
+#include "monitorview.h"
 #include "mountedsim.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
@@ -63,6 +69,8 @@ private slots:
     void pseudoLocale();
     void keyboardOnlyRound();
     void governorListWhole();
+    void capChainFollowsTheMachine();
+    void monitorRecordsWhatTheRefreshReads();
 };
 
 namespace
@@ -1042,6 +1050,87 @@ void TestCorePage::governorListWhole()
     qApp->setStyleSheet(QString());
     QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
     QVERIFY2(shown >= 3, qPrintable(QStringLiteral("only %1 entries in view").arg(shown)));
+}
+
+// The page's "why" section names what holds the core down and follows the machine: the hardware
+// maximum under the performance governor, then a power limit set below what the package draws,
+// then boost switched off once the limit is lifted again.
+void TestCorePage::capChainFollowsTheMachine()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {QStringLiteral("--cpus"), QStringLiteral("4")});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QVERIFY(writeFile(sim.policy(1, "scaling_governor"), "performance"));
+    CPUInfo info(sim.sys() + QStringLiteral("/devices/system/cpu"), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DisplayCorePage *page = openCorePage(window, 1);
+    QVERIFY(page);
+    auto *chain = page->findChild<CapChainView *>();
+    QVERIFY(chain);
+    QTRY_COMPARE(chain->bindingKey(), QString("cpuinfo_max_freq"));
+
+    const QString limit = sim.sys() + QStringLiteral("/class/powercap/intel-rapl:0/constraint_0_power_limit_uw");
+    QVERIFY(writeFile(limit, "5000000"));
+    QTRY_COMPARE_WITH_TIMEOUT(chain->bindingKey(), QString("power_limit"), 10000);
+    auto *table = chain->findChild<QTreeWidget *>();
+    const QList<QTreeWidgetItem *> held = table->findItems(QStringLiteral("yes"), Qt::MatchExactly, 2);
+    QCOMPARE(held.size(), 1);
+    QVERIFY2(held.first()->text(1).endsWith(" / 5.0 W"), qPrintable(held.first()->text(1)));
+
+    QVERIFY(writeFile(limit, "65000000"));
+    QVERIFY(writeFile(sim.cpu() + QStringLiteral("/cpufreq/boost"), "0"));
+    QTRY_COMPARE_WITH_TIMEOUT(chain->bindingKey(), QString("boost"), 10000);
+}
+
+// The monitor records what the window's refresh reads, with /proc/stat's utilisation and the
+// package's temperature and power, and hovering the map names the values with units: a core held
+// at its lowest frequency shows that frequency, an offline core shows nothing.
+void TestCorePage::monitorRecordsWhatTheRefreshReads()
+{
+    const QString unavailable = MountedSim::unavailableReason(simulator);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
+    MountedSim sim(simulator, {QStringLiteral("--cpus"), QStringLiteral("4")});
+    QString why;
+    QVERIFY2(sim.start(&why), qPrintable(why));
+    QVERIFY(writeFile(sim.policy(2, "scaling_governor"), "powersave"));
+    QVERIFY(writeFile(sim.cpu() + QStringLiteral("/cpu3/online"), "0"));
+    CPUInfo info(sim.sys() + QStringLiteral("/devices/system/cpu"), sim.cpuInfo());
+    MainWindow window(info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.showPage(window.monitorPage());
+    auto *monitor = window.findChild<MonitorView *>();
+    QVERIFY(monitor && monitor->isVisible());
+    const MonitorHistory &history = monitor->history();
+    // Two refreshes give a utilisation and a power.
+    QTRY_VERIFY_WITH_TIMEOUT(history.latest() >= 2 && history.utilisation(0, history.latest()) >= 0, 10000);
+    const qint64 second = history.latest();
+    for (int cpu = 0; cpu < 3; ++cpu) {
+        const int busy = history.utilisation(cpu, second);
+        QVERIFY2(busy > 0 && busy < 100, qPrintable(QString::number(busy)));
+        QVERIFY(history.mhz(cpu, second) >= 800);
+    }
+    QCOMPARE(history.mhz(2, second), 800);
+    QCOMPARE(history.mhz(3, second), -1);
+    QVERIFY(history.temperature(second).value_or(0) >= 35);
+    QVERIFY(history.power(second).value_or(0) > 2);
+    QVERIFY2(monitor->summaryText().contains(QRegularExpression(QStringLiteral("Package \\d+ °C · \\d+\\.\\d W"))),
+             qPrintable(monitor->summaryText()));
+
+    auto *map = monitor->findChild<HeatMap *>();
+    QVERIFY(map);
+    const QString held = map->describeAt(map->pointOf(2, second));
+    QVERIFY2(held.startsWith(QStringLiteral("CPU 2, ")) && held.contains(QStringLiteral("\n800 MHz\n")),
+             qPrintable(held));
+    QVERIFY2(held.contains(QStringLiteral("% busy")), qPrintable(held));
+    QVERIFY2(map->describeAt(map->pointOf(3, second)).contains(QStringLiteral("frequency not sampled")),
+             qPrintable(map->describeAt(map->pointOf(3, second))));
 }
 
 QTEST_MAIN(TestCorePage)

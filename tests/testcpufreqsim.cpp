@@ -25,6 +25,10 @@ struct Rig {
         : m(makeConfig(driver, cpus, std::move(model)), [this] { return ns; })
     {
     }
+    explicit Rig(SimMachine::Machine machine)
+        : m(SimMachine::Config{8, Driver::AcpiCpufreq, machine, {}, 0, 0, 4096, 1, {}}, [this] { return ns; })
+    {
+    }
     Rig(const Rig &) = delete; // the clock refers to this very object
     Rig &operator=(const Rig &) = delete;
 
@@ -123,6 +127,8 @@ private slots:
     void userspaceSetspeed();
     void statistics();
     void cpuinfo();
+    void sharedPolicyClusters();
+    void hybridCoreTypes();
 };
 
 // clang-format off
@@ -228,7 +234,7 @@ void TestCpufreqSim::treeLayout()
 
     // cpu0 is the boot CPU: no online switch. The others have one, and all link to their policy.
     // power/ holds the energy-performance bias of Intel processors.
-    QCOMPARE(rig.m.list("/cpu/cpu0"), (std::vector<std::string>{"cpufreq", "power"}));
+    QCOMPARE(rig.m.list("/cpu/cpu0"), (std::vector<std::string>{"cpufreq", "power", "topology"}));
     for (int cpu = 0; cpu < 8; ++cpu) {
         const std::string dir = "/cpu/cpu" + std::to_string(cpu);
         const std::optional<SimMachine::Node> link = rig.m.node(dir + "/cpufreq");
@@ -799,9 +805,6 @@ void TestCpufreqSim::cpuinfo()
     QCOMPARE(rig.m.write("/cpuinfo", "x"), long(-EACCES));
 }
 
-QTEST_GUILESS_MAIN(TestCpufreqSim)
-#include "testcpufreqsim.moc"
-
 // intel_pstate's own rules: the percent bounds narrow the limits in force without touching the
 // requests, turbo off lowers the maximum and on restores it, "off" is refused while HWP is on,
 // and a mode switch rebuilds the policies with the passive attribute set and defaults.
@@ -837,3 +840,61 @@ void TestCpufreqSim::intelPercentBoundsAndModes()
     QCOMPARE(rig.store("/cpu/cpu1/power/energy_perf_bias", "balance-power"), 0);
     QCOMPARE(rig.read("/cpu/cpu1/power/energy_perf_bias"), QStringLiteral("8"));
 }
+
+// big.LITTLE: each cluster is one policy, so a store through any of its CPUs is seen through all of
+// them and the other cluster keeps its own table; the policy stays active while one CPU is online.
+void TestCpufreqSim::sharedPolicyClusters()
+{
+    Rig rig(SimMachine::Machine::BigLittle);
+    QCOMPARE(rig.m.node("/cpu/cpu2/cpufreq")->target, std::string("../cpufreq/policy0"));
+    QCOMPARE(rig.m.node("/cpu/cpu7/cpufreq")->target, std::string("../cpufreq/policy4"));
+    QVERIFY(!rig.m.node("/cpu/cpufreq/policy1"));
+    QCOMPARE(rig.attr(4, "related_cpus"), QStringLiteral("4 5 6 7"));
+    QCOMPARE(rig.attr(0, "scaling_driver"), QStringLiteral("cpufreq-dt"));
+    QCOMPARE(rig.attr(0, "scaling_governor"), QStringLiteral("schedutil"));
+    QCOMPARE(rig.attr(0, "cpuinfo_max_freq"), QStringLiteral("1800000"));
+    QCOMPARE(rig.attr(4, "cpuinfo_max_freq"), QStringLiteral("2400000"));
+    QVERIFY(rig.attr(0, "scaling_available_frequencies").startsWith(QStringLiteral("408000 600000")));
+    QCOMPARE(rig.read("/cpu/cpu1/cpu_capacity"), QStringLiteral("446"));
+    QCOMPARE(rig.read("/cpu/cpu5/cpu_capacity"), QStringLiteral("1024"));
+    QVERIFY(!rig.read("/cpuinfo").contains(QStringLiteral("GenuineIntel")));
+
+    int stores = 0;
+    rig.m.observeWrites([&stores](const std::string &, std::string_view, long) { ++stores; });
+    QCOMPARE(rig.set(4, "scaling_max_freq", "1500000"), 0);
+    QCOMPARE(stores, 1);
+    QCOMPARE(rig.attr(4, "scaling_max_freq"), QStringLiteral("1416000")); // settled on the big table
+    QCOMPARE(rig.attr(0, "scaling_max_freq"), QStringLiteral("1800000"));
+
+    QCOMPARE(rig.setOnline(3, "0"), 0);
+    QCOMPARE(rig.attr(0, "affected_cpus"), QStringLiteral("0 1 2"));
+    QCOMPARE(rig.attr(0, "related_cpus"), QStringLiteral("0 1 2 3"));
+    for (const int cpu : {5, 6, 7})
+        QCOMPARE(rig.setOnline(cpu, "0"), 0);
+    QCOMPARE(rig.attr(4, "scaling_max_freq"), QStringLiteral("1416000")); // cpu4 still serves it
+    QCOMPARE(rig.setOnline(4, "0"), 0);
+    QCOMPARE(rig.attr(4, "scaling_max_freq"), QStringLiteral("error EBUSY"));
+    QCOMPARE(rig.setOnline(4, "1"), 0);
+    QCOMPARE(rig.attr(4, "scaling_max_freq"), QStringLiteral("1416000")); // kept while inactive
+}
+
+// Intel hybrid: the PMU devices name the kinds of core, performance threads come in SMT pairs, and
+// each kind has its own top frequency.
+void TestCpufreqSim::hybridCoreTypes()
+{
+    Rig rig(SimMachine::Machine::Hybrid);
+    QCOMPARE(rig.read("/sys/devices/cpu_core/cpus"), QStringLiteral("0-11"));
+    QCOMPARE(rig.read("/sys/devices/cpu_atom/cpus"), QStringLiteral("12-19"));
+    QCOMPARE(rig.m.list("/cpu/cpufreq").size(), std::size_t(20));
+    QCOMPARE(rig.attr(3, "scaling_driver"), QStringLiteral("intel_pstate"));
+    QCOMPARE(rig.attr(3, "cpuinfo_max_freq"), QStringLiteral("4700000"));
+    QCOMPARE(rig.attr(15, "cpuinfo_max_freq"), QStringLiteral("3400000"));
+    QCOMPARE(rig.read("/cpu/cpu3/topology/thread_siblings_list"), QStringLiteral("2-3"));
+    QCOMPARE(rig.read("/cpu/cpu15/topology/thread_siblings_list"), QStringLiteral("15"));
+    QCOMPARE(rig.setOnline(2, "0"), 0);
+    QCOMPARE(rig.read("/cpu/cpu3/topology/core_cpus_list"), QStringLiteral("3"));
+    QCOMPARE(rig.read("/cpu/cpu2/topology/die_id"), QStringLiteral("error ENOENT"));
+}
+
+QTEST_GUILESS_MAIN(TestCpufreqSim)
+#include "testcpufreqsim.moc"

@@ -95,8 +95,9 @@ void TestCpufreqSimMount::treeListsWithModes()
          {"cpu0", "cpu7", "cpufreq", "cpuidle", "online", "offline", "possible", "present", "kernel_max"})
         QVERIFY2(top.contains(QLatin1String(name)), name);
     QVERIFY(!top.contains(QStringLiteral("cpu8")));
-    QCOMPARE(QDir(sim.mnt()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             (QStringList{QStringLiteral("cpu"), QStringLiteral("cpuinfo"), QStringLiteral("sys")}));
+    QCOMPARE(
+        QDir(sim.mnt()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        (QStringList{QStringLiteral("cpu"), QStringLiteral("cpuinfo"), QStringLiteral("stat"), QStringLiteral("sys")}));
     // The same tree again where it sits in /sys, links and all.
     QFile viaSys(sim.mnt() + QStringLiteral("/sys/devices/system/cpu/cpu7/cpufreq/scaling_max_freq"));
     QVERIFY(viaSys.open(QIODevice::ReadOnly));

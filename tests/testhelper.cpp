@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "atspitree.h"
 #include "cpucore.h"
 #include "helperclient.h"
 #include "mountnamespace.h"
+#include "privatedisplay.h"
 #include "sysfsfixture.h"
 #include "sysfsio.h"
 
@@ -29,6 +31,7 @@ private slots:
     void unprivilegedCliAppliesProfileThroughHelper();
     void unprivilegedWindowRunsOnWaylandWithoutAsking();
     void unprivilegedWindowPageAppliesProfileThroughHelper();
+    void unprivilegedWindowByKeysAsAScreenReaderSeesIt();
 
 private:
     // Starts program with the private bus as system bus; false with the reason in why.
@@ -379,6 +382,161 @@ void TestHelper::unprivilegedWindowPageAppliesProfileThroughHelper()
     QVERIFY2(page.exitStatus() == QProcess::NormalExit && page.exitCode() == 0, page.readAll().constData());
     for (int cpu : {0, 1})
         QCOMPARE(fixture.readAttribute(cpu, "scaling_governor"), QByteArray("powersave"));
+}
+
+// The whole round of a user without a mouse, on an X server of the test's own: keys typed into
+// the real window (running as nobody, writing through the helper), and what happens checked as a
+// screen reader sees it on the session's accessibility bus and in the files written.
+void TestHelper::unprivilegedWindowByKeysAsAScreenReaderSeesIt()
+{
+    if (!PrivateDisplay::unavailableReason().isEmpty())
+        QSKIP(qPrintable(PrivateDisplay::unavailableReason()));
+    if (!QFile::exists("/usr/share/dbus-1/services/org.a11y.Bus.service"))
+        QSKIP("the accessibility bus is not installed (at-spi2-core)");
+    allow(true);
+    for (int cpu : {0, 1}) {
+        fixture.writeAttribute(cpu, "scaling_governor", "schedutil\n");
+        fixture.writeAttribute(cpu, "scaling_max_freq", "3400000\n");
+    }
+    PrivateDisplay x;
+    QString why;
+    QVERIFY2(x.start("1366x768x24", &why), qPrintable(why));
+
+    // nobody's session: a runtime directory and a session bus, which starts the accessibility bus.
+    const QString home = busDir.filePath("session");
+    QVERIFY(QDir().mkdir(home));
+    QCOMPARE(::chown(QFile::encodeName(home).constData(), 65534, 65534), 0);
+    QCOMPARE(::chmod(QFile::encodeName(home).constData(), 0700), 0);
+    const QStringList asNobody{"--reuid=65534",           "--regid=65534", "--clear-groups",     "env",
+                               "XDG_RUNTIME_DIR=" + home, "HOME=" + home,  "DISPLAY=" + x.name()};
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    // Open to this test as well, which reads as the screen reader would.
+    const QString sessionConfig = busDir.filePath("session.conf");
+    SysfsFixture::writePlainFile(sessionConfig,
+                                 QStringLiteral("<busconfig>\n"
+                                                "  <type>session</type>\n"
+                                                "  <listen>unix:path=%1/bus</listen>\n"
+                                                "  <standard_session_servicedirs/>\n"
+                                                "  <auth>EXTERNAL</auth>\n"
+                                                "  <policy context=\"default\">\n"
+                                                "    <allow user=\"*\"/>\n"
+                                                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                                                "    <allow eavesdrop=\"true\"/>\n"
+                                                "    <allow own=\"*\"/>\n"
+                                                "  </policy>\n"
+                                                "</busconfig>\n")
+                                     .arg(home)
+                                     .toUtf8());
+    QProcess session;
+    QVERIFY(
+        start(session, setpriv,
+              asNobody + QStringList{"dbus-daemon", "--config-file=" + sessionConfig, "--nofork", "--print-address"}));
+    auto stopSession = qScopeGuard([&session] {
+        session.terminate();
+        session.waitForFinished();
+    });
+    QVERIFY(session.waitForReadyRead(30000));
+    const QString sessionAddress = QString::fromUtf8(session.readLine()).trimmed();
+
+    QProcess window;
+    QVERIFY(start(window, setpriv,
+                  asNobody
+                      + QStringList{"DBUS_SESSION_BUS_ADDRESS=" + sessionAddress, "QT_QPA_PLATFORM=xcb",
+                                    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", "ASAN_OPTIONS=detect_leaks=0",
+                                    FREQDECK_WINDOW_BINARY}));
+    auto stopWindow = qScopeGuard([&window] {
+        window.terminate();
+        window.waitForFinished();
+    });
+    const QString id = x.waitForWindow({"--class", "freqdeck"});
+    QVERIFY(!id.isEmpty());
+    QVERIFY(x.xdotool({"windowfocus", "--sync", id}));
+
+    AtspiTree reader(sessionAddress);
+    QVERIFY2(reader.isValid(), qPrintable(reader.reason()));
+    using Node = AtspiTree::Node;
+    QTRY_VERIFY_WITH_TIMEOUT(!reader.programs().isEmpty(), 60000);
+    QVERIFY(reader.followFocus());
+    Node profiles;
+
+    // A key, then what the screen reader hears gets the focus.
+    QVector<Node> reached;
+    const auto press = [&](const QString &key) {
+        const int before = reader.focusChanges();
+        if (!x.xdotool({"key", key}))
+            return Node();
+        QElapsedTimer clock;
+        clock.start();
+        while (reader.focusChanges() == before && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        const Node now = reader.focused();
+        reached.append(now);
+        return now;
+    };
+    const auto tabTo = [&](const std::function<bool(const Node &)> &matches) {
+        for (int i = 0; i < 40; ++i) {
+            if (matches(press("Tab")))
+                return true;
+        }
+        return false;
+    };
+    // The tab of the profile list with the given state, by its name.
+    const auto profileWith = [&](AtspiTree::State state) {
+        for (const Node &tab : reader.children(profiles)) {
+            if (AtspiTree::has(tab, state))
+                return tab.name;
+        }
+        return QString();
+    };
+
+    // Powersave, the fifth profile: the ring moves with the arrows, Space chooses.
+    QVERIFY(tabTo([&](const Node &n) {
+        profiles = n;
+        return n.role == "page tab list" && n.name.startsWith("Profile");
+    }));
+    QVERIFY(x.xdotool({"key", "Home"}));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(x.xdotool({"key", "Right"}));
+    QTRY_COMPARE(profileWith(AtspiTree::Focused), QString("Powersave"));
+    QVERIFY(x.xdotool({"key", "space"}));
+    for (int cpu : {0, 1})
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.readAttribute(cpu, "scaling_governor"), QByteArray("powersave"), 30000);
+    QTRY_COMPARE(profileWith(AtspiTree::Selected), QString("Powersave"));
+
+    // The first core's page by its shortcut; its maximum, named with its unit, typed in MHz.
+    QVERIFY(x.xdotool({"key", "alt+2"}));
+    QVERIFY(tabTo([](const Node &n) { return n.role == "spin box" && n.name == "scaling_max_freq in MHz"; }));
+    QVERIFY(x.xdotool({"key", "ctrl+a"}));
+    QVERIFY(x.xdotool({"type", "2000"}));
+    QVERIFY(tabTo([](const Node &n) { return n.role == "push button" && n.name == "Apply"; }));
+    QVERIFY(x.xdotool({"key", "space"}));
+    QTRY_COMPARE_WITH_TIMEOUT(fixture.readAttribute(0, "scaling_max_freq"), QByteArray("2000000"), 30000);
+    QCOMPARE(fixture.readAttribute(1, "scaling_max_freq"), QByteArray("800000")); // Powersave's, untouched
+
+    // Save Settings on the overview; the file dialog takes a typed path and Enter.
+    QVERIFY(x.xdotool({"key", "alt+1"}));
+    QVERIFY(tabTo([](const Node &n) { return n.role == "push button" && n.name == "Save Settings"; }));
+    QVERIFY(x.xdotool({"key", "space"}));
+    QTRY_VERIFY_WITH_TIMEOUT(reader.focused().role == "text", 30000);
+    const QString saved = home + "/keys.json";
+    QVERIFY(x.xdotool({"type", saved}));
+    QVERIFY(x.xdotool({"key", "Return"}));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(saved), 30000);
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY2(text.contains("\"scaling_max_freq\": \"2000000\"") && text.contains("\"powersave\""), text.constData());
+
+    // Everything Tab stops at, round the overview and a core page, is named for the listener.
+    // Without a window manager the keyboard stays with no window once the dialog is gone.
+    QVERIFY(x.xdotool({"windowfocus", "--sync", id}));
+    for (const char *page : {"alt+1", "alt+2"}) {
+        QVERIFY(x.xdotool({"key", page}));
+        const Node first = press("Tab");
+        QVERIFY(tabTo([&first](const Node &n) { return n.path == first.path; }));
+    }
+    for (const Node &node : qAsConst(reached))
+        QVERIFY2(!node.name.isEmpty() && node.name != "on", qPrintable(node.role + " \"" + node.name + '"'));
 }
 
 FREQDECK_NAMESPACED_TEST_MAIN(QCoreApplication, TestHelper)

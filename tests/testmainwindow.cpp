@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -472,7 +473,7 @@ void TestMainWindow::navigation()
     QCOMPARE(nav->getText(0), QString("All"));
     QCOMPARE(nav->getText(3), QString("Core 2"));
     QCOMPARE(nav->currentIndex(), 0);
-    QCOMPARE(pages->count(), 4);
+    QCOMPARE(pages->count(), 5); // the overview, three cores, the monitor
     QCOMPARE(pages->currentWidget(), overviewPage);
 
     const int seg = (nav->width() + 2) / nav->count();
@@ -582,6 +583,9 @@ void TestMainWindow::manyCoresStayReachable()
             // 65 segments do not fit: the compact navigator stands in, wholly inside the window.
             auto *compact = window.findChild<QWidget *>("CoreNavigator");
             QVERIFY(compact && compact->isVisible());
+            // Alike cores with policies of their own: no headings in the list, no choice of group.
+            QCOMPARE(compact->findChild<QComboBox *>()->count(), 64);
+            QVERIFY(!window.findChild<QComboBox *>("groupChoice"));
             for (QWidget *control : compact->findChildren<QWidget *>()) {
                 if (!control->isVisible()) // the drop-down's closed list
                     continue;
@@ -714,7 +718,7 @@ void TestMainWindow::windowOverRealPaths()
     QVERIFY(MountNamespace::bind(fx.cpuDir(), "/sys/devices/system/cpu"));
     QVERIFY(MountNamespace::bind(fx.cpuInfoPath(), "/proc/cpuinfo"));
     MainWindow window;
-    QCOMPARE(window.findChild<QStackedLayout *>()->count(), 5);
+    QCOMPARE(window.findChild<QStackedLayout *>()->count(), 6); // the overview, four cores, the monitor
     QCOMPARE(window.findChild<MainPage *>()->findChildren<QLabel *>().first()->text(),
              QString("Fixture Processor 3400"));
     QVERIFY(MountNamespace::unmount("/proc/cpuinfo"));

@@ -212,6 +212,8 @@ void TestResources::styleSheetSelectorsInOrder()
         "QWidget#infoList",
         "QLabel#overview",
         ".QScrollArea, DisplayCorePage",
+        "QListView::item:disabled",
+        "QLabel#policyNote",
     };
     QCOMPARE(selectors, expected);
 }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "corenavigator.h"
 #include "cpuinfo.h"
 #include "displaycorepage.h"
 #include "imageswitch.h"
@@ -48,6 +49,9 @@ private slots:
     void processorPanel();
     void savedSettingsComeBack();
     void lastOfManyCores();
+    void sharedPolicyFromCpu1sPage();
+    void oneGroupFromTheOverview_data();
+    void oneGroupFromTheOverview();
 };
 
 namespace
@@ -215,6 +219,17 @@ void answerFileDialog(const QString &path)
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept");
     });
+}
+// The simulator's write log (--write-log) from line from on, counted per "policyN/attribute".
+QMap<QString, int> writesLogged(const QString &log, int from = 0)
+{
+    QMap<QString, int> counts;
+    const QList<QByteArray> lines = readFile(log).split('\n');
+    for (int i = from; i < lines.size(); ++i) {
+        if (!lines.at(i).isEmpty())
+            ++counts[QString::fromUtf8(lines.at(i)).section(QLatin1Char(' '), 0, 0).section(QLatin1Char('/'), -2)];
+    }
+    return counts;
 }
 } // namespace
 
@@ -603,6 +618,107 @@ void TestSimulatedMachine::lastOfManyCores()
     QVERIFY(limit.write("1600000") > 0);
     limit.close();
     QTRY_COMPARE_WITH_TIMEOUT(shownValue(page, QStringLiteral("scaling_max_freq")), QString("1600 MHz"), 10000);
+}
+
+// On big.LITTLE, cpu1's page edits the little cluster's policy: it says so, its write reaches
+// every CPU of the cluster and no other, and cpu2's page, built before, shows the new limit the
+// moment it reappears, before any refresh has read it. The navigation names each CPU's kind, and
+// the list of cores has the clusters under headings that cannot be chosen.
+void TestSimulatedMachine::sharedPolicyFromCpu1sPage()
+{
+    MountedSim sim(simulator, {"--machine", "biglittle"});
+    START_SIM(sim);
+    CPUInfo info(sim.sys() + "/devices/system/cpu", sim.cpuInfo());
+    MainWindow window(info);
+    window.resize(1200, 650);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(navigation(window)->getText(2), QString("Core 1 (E)"));
+    QCOMPARE(navigation(window)->getText(5), QString("Core 4 (P)"));
+
+    DisplayCorePage *sibling = openCorePage(window, 2);
+    QVERIFY(sibling);
+    QCOMPARE(shownValue(sibling, "scaling_max_freq"), QString("1800 MHz"));
+    DisplayCorePage *page = openCorePage(window, 1);
+    QVERIFY(page);
+    auto *note = page->findChild<QLabel *>("policyNote");
+    QVERIFY(note && note->isVisible());
+    QCOMPARE(note->text(),
+             QString("Efficient core · policy 0, shared by CPUs 0–3\nA change here applies to all of them."));
+    auto *editor = page->findChild<PolicyEditorWidget *>();
+    QSpinBox *maxSpin = spinBoxBeside(editor, editor->findChild<QSlider *>("scaling_max_freq"));
+    QVERIFY(maxSpin);
+    typeInto(maxSpin, "1200");
+    QTest::mouseClick(button(editor, "Apply"), Qt::LeftButton);
+    for (int cpu = 0; cpu < 8; ++cpu) {
+        const QString file = sim.cpu() + QStringLiteral("/cpu%1/cpufreq/scaling_max_freq").arg(cpu);
+        QCOMPARE(readFile(file), QByteArray(cpu < 4 ? "1200000\n" : "2400000\n"));
+    }
+    QCOMPARE(openCorePage(window, 2), sibling);
+    QCOMPARE(shownValue(sibling, "scaling_max_freq"), QString("1200 MHz"));
+
+    auto *list = window.findChild<CoreNavigator *>()->findChild<QComboBox *>();
+    QCOMPARE(list->count(), 10);
+    QCOMPARE(list->itemText(0), QString("E-cores · policy 0 (CPUs 0–3)"));
+    QCOMPARE(list->itemText(5), QString("P-cores · policy 4 (CPUs 4–7)"));
+    QVERIFY(!(list->model()->flags(list->model()->index(5, 0)) & Qt::ItemIsEnabled));
+    emit list->activated(6);
+    QCOMPARE(window.currentPage(), 5);
+}
+
+void TestSimulatedMachine::oneGroupFromTheOverview_data()
+{
+    QTest::addColumn<QString>("machine");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QVector<int>>("policies");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("hybrid") << "hybrid"
+                            << "E-cores (CPUs 12–19)" << QVector<int>{12, 13, 14, 15, 16, 17, 18, 19} << 2000;
+    QTest::newRow("biglittle") << "biglittle"
+                               << "E-cores · policy 0 (CPUs 0–3)" << QVector<int>{0} << 1200;
+}
+
+// Explicit limits and then a profile for the E-cores, from the overview: each reaches exactly the
+// E-cores' policies, with one write per policy and attribute, as the simulator logged them.
+void TestSimulatedMachine::oneGroupFromTheOverview()
+{
+    QFETCH(QString, machine);
+    QFETCH(QString, group);
+    QFETCH(QVector<int>, policies);
+    QFETCH(int, limit);
+    QTemporaryDir logDir;
+    const QString log = logDir.filePath("writes");
+    MountedSim sim(simulator, {"--machine", machine, "--write-log", log});
+    START_SIM(sim);
+    CPUInfo info(sim.sys() + "/devices/system/cpu", sim.cpuInfo());
+    MainWindow window(info);
+    window.resize(1200, 650);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *overview = window.findChild<MainPage *>();
+    auto *groups = overview->findChild<QComboBox *>("groupChoice");
+    QVERIFY(groups);
+    groups->setCurrentIndex(groups->findText(group));
+    QVERIFY(groups->currentIndex() > 0);
+
+    typeInto(overview->findChild<QSpinBox *>("maxLimit"), QString::number(limit));
+    QTest::mouseClick(overview->findChild<QPushButton *>("applyLimits"), Qt::LeftButton);
+    QMap<QString, int> expected;
+    for (const int policy : policies) {
+        expected[QStringLiteral("policy%1/scaling_min_freq").arg(policy)] = 1;
+        expected[QStringLiteral("policy%1/scaling_max_freq").arg(policy)] = 1;
+        QCOMPARE(readFile(sim.policy(policy, "scaling_max_freq")), QByteArray::number(limit * 1000) + '\n');
+    }
+    QCOMPARE(writesLogged(log), expected);
+
+    const int before = readFile(log).count('\n');
+    SwitchButton *profiles = profileSelector(window);
+    QTest::mouseClick(profiles, Qt::LeftButton, Qt::NoModifier, profiles->segmentRect(GOVERN_POWERSAVE).center());
+    for (const int policy : policies)
+        expected[QStringLiteral("policy%1/scaling_governor").arg(policy)] = 1;
+    QCOMPARE(writesLogged(log, before), expected);
+    QCOMPARE(readFile(sim.policy(policies.first(), "scaling_governor")), QByteArray("powersave\n"));
+    QCOMPARE(overview->findChild<QFrame *>("notice")->isVisible(), false);
 }
 
 int main(int argc, char **argv)

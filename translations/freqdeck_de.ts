@@ -139,6 +139,25 @@
         <source>Core %1 · %2 MHz</source>
         <translation>Kern %1 · %2 MHz</translation>
     </message>
+    <message>
+        <source>Core %1 (%2) · offline</source>
+        <translation>Kern %1 (%2) · abgeschaltet</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2) · %3 MHz</source>
+        <translation>Kern %1 (%2) · %3 MHz</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2)</source>
+        <translation>Kern %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>GroupWriter</name>
+    <message>
+        <source>no CPU of %1 is online; its limits were not written</source>
+        <translation>keine CPU von %1 ist eingeschaltet; ihre Grenzen wurden nicht geschrieben</translation>
+    </message>
 </context>
 <context>
     <name>MainPage</name>
@@ -212,6 +231,67 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>%1 MHz</source>
         <translation>%1 MHz</translation>
     </message>
+    <message>
+        <source>CPUs to apply to</source>
+        <translation>CPUs, für die es gilt</translation>
+    </message>
+    <message>
+        <source>Which CPUs the profile and the limits go to</source>
+        <translation>Für welche CPUs das Profil und die Grenzen gelten</translation>
+    </message>
+    <message>
+        <source>Profile for the chosen CPUs</source>
+        <translation>Profil für die gewählten CPUs</translation>
+    </message>
+    <message>
+        <source> MHz</source>
+        <translation> MHz</translation>
+    </message>
+    <message>
+        <source>min </source>
+        <translation>min. </translation>
+    </message>
+    <message>
+        <source>Lower frequency limit</source>
+        <translation>Untere Frequenzgrenze</translation>
+    </message>
+    <message>
+        <source>max </source>
+        <translation>max. </translation>
+    </message>
+    <message>
+        <source>Upper frequency limit</source>
+        <translation>Obere Frequenzgrenze</translation>
+    </message>
+    <message>
+        <source>Set limits</source>
+        <translation>Grenzen setzen</translation>
+    </message>
+    <message>
+        <source>Writes both limits to the chosen CPUs, once per policy</source>
+        <translation>Schreibt beide Grenzen für die gewählten CPUs, einmal je Policy</translation>
+    </message>
+    <message>
+        <source>Writes both limits to every CPU</source>
+        <translation>Schreibt beide Grenzen für jede CPU</translation>
+    </message>
+    <message>
+        <source>Limits</source>
+        <translation>Grenzen</translation>
+    </message>
+    <message>
+        <source>Limits for %1</source>
+        <translation>Grenzen für %1</translation>
+    </message>
+    <message>
+        <source>the lower limit (%1 MHz) is above the upper one (%2 MHz); nothing was written</source>
+        <translation>die untere Grenze (%1 MHz) liegt über der oberen (%2 MHz); nichts wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 for %2</source>
+        <comment>profile for group</comment>
+        <translation>%1 für %2</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -222,6 +302,10 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Core %1</source>
         <translation>Kern %1</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2)</source>
+        <translation>Kern %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -413,6 +497,80 @@ Die Einstellungen der Kerne von vor dem Wechsel anwenden?</translation>
     <message>
         <source>unreadable (%1)</source>
         <translation>nicht lesbar (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TopologyText</name>
+    <message>
+        <source>P-cores</source>
+        <translation>P-Kerne</translation>
+    </message>
+    <message>
+        <source>E-cores</source>
+        <translation>E-Kerne</translation>
+    </message>
+    <message>
+        <source>Cores of capacity %1</source>
+        <translation>Kerne der Kapazität %1</translation>
+    </message>
+    <message>
+        <source>P</source>
+        <comment>performance core</comment>
+        <translation>P</translation>
+    </message>
+    <message>
+        <source>E</source>
+        <comment>efficient core</comment>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>cap. %1</source>
+        <comment>core capacity</comment>
+        <translation>Kap. %1</translation>
+    </message>
+    <message>
+        <source>Policy %1, shared by CPUs %2</source>
+        <translation>Policy %1, geteilt von den CPUs %2</translation>
+    </message>
+    <message>
+        <source>A change here applies to all of them.</source>
+        <translation>Eine Änderung hier gilt für sie alle.</translation>
+    </message>
+    <message>
+        <source>Performance core</source>
+        <translation>Leistungskern</translation>
+    </message>
+    <message>
+        <source>Efficient core</source>
+        <translation>Effizienzkern</translation>
+    </message>
+    <message>
+        <source>Core of capacity %1</source>
+        <translation>Kern der Kapazität %1</translation>
+    </message>
+    <message>
+        <source>%1 · policy %2, shared by CPUs %3</source>
+        <translation>%1 · Policy %2, geteilt von den CPUs %3</translation>
+    </message>
+    <message>
+        <source>%1 · policy %2 (CPUs %3)</source>
+        <translation>%1 · Policy %2 (CPUs %3)</translation>
+    </message>
+    <message>
+        <source>Policy %1 (CPUs %2)</source>
+        <translation>Policy %1 (CPUs %2)</translation>
+    </message>
+    <message>
+        <source>%1 (CPUs %2)</source>
+        <translation>%1 (CPUs %2)</translation>
+    </message>
+    <message>
+        <source>Other CPUs (%1)</source>
+        <translation>Andere CPUs (%1)</translation>
+    </message>
+    <message>
+        <source>All CPUs</source>
+        <translation>Alle CPUs</translation>
     </message>
 </context>
 <context>

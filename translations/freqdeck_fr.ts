@@ -139,6 +139,25 @@
         <source>Core %1 · %2 MHz</source>
         <translation>Cœur %1 · %2 MHz</translation>
     </message>
+    <message>
+        <source>Core %1 (%2) · offline</source>
+        <translation>Cœur %1 (%2) · hors ligne</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2) · %3 MHz</source>
+        <translation>Cœur %1 (%2) · %3 MHz</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2)</source>
+        <translation>Cœur %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>GroupWriter</name>
+    <message>
+        <source>no CPU of %1 is online; its limits were not written</source>
+        <translation>aucun CPU de %1 n’est en ligne ; ses limites n’ont pas été écrites</translation>
+    </message>
 </context>
 <context>
     <name>MainPage</name>
@@ -212,6 +231,67 @@ Voulez-vous le remplacer ?</translation>
         <source>%1 MHz</source>
         <translation>%1 MHz</translation>
     </message>
+    <message>
+        <source>CPUs to apply to</source>
+        <translation>CPU concernés</translation>
+    </message>
+    <message>
+        <source>Which CPUs the profile and the limits go to</source>
+        <translation>Les CPU auxquels vont le profil et les limites</translation>
+    </message>
+    <message>
+        <source>Profile for the chosen CPUs</source>
+        <translation>Profil pour les CPU choisis</translation>
+    </message>
+    <message>
+        <source> MHz</source>
+        <translation> MHz</translation>
+    </message>
+    <message>
+        <source>min </source>
+        <translation>min </translation>
+    </message>
+    <message>
+        <source>Lower frequency limit</source>
+        <translation>Limite inférieure de fréquence</translation>
+    </message>
+    <message>
+        <source>max </source>
+        <translation>max </translation>
+    </message>
+    <message>
+        <source>Upper frequency limit</source>
+        <translation>Limite supérieure de fréquence</translation>
+    </message>
+    <message>
+        <source>Set limits</source>
+        <translation>Fixer les limites</translation>
+    </message>
+    <message>
+        <source>Writes both limits to the chosen CPUs, once per policy</source>
+        <translation>Écrit les deux limites pour les CPU choisis, une fois par politique</translation>
+    </message>
+    <message>
+        <source>Writes both limits to every CPU</source>
+        <translation>Écrit les deux limites pour chaque CPU</translation>
+    </message>
+    <message>
+        <source>Limits</source>
+        <translation>Limites</translation>
+    </message>
+    <message>
+        <source>Limits for %1</source>
+        <translation>Limites pour %1</translation>
+    </message>
+    <message>
+        <source>the lower limit (%1 MHz) is above the upper one (%2 MHz); nothing was written</source>
+        <translation>la limite inférieure (%1 MHz) dépasse la supérieure (%2 MHz) ; rien n’a été écrit</translation>
+    </message>
+    <message>
+        <source>%1 for %2</source>
+        <comment>profile for group</comment>
+        <translation>%1 pour %2</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -222,6 +302,10 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>Core %1</source>
         <translation>Cœur %1</translation>
+    </message>
+    <message>
+        <source>Core %1 (%2)</source>
+        <translation>Cœur %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -413,6 +497,80 @@ Appliquer les réglages qu’avaient les cœurs avant le changement ?</translati
     <message>
         <source>unreadable (%1)</source>
         <translation>illisible (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TopologyText</name>
+    <message>
+        <source>P-cores</source>
+        <translation>Cœurs P</translation>
+    </message>
+    <message>
+        <source>E-cores</source>
+        <translation>Cœurs E</translation>
+    </message>
+    <message>
+        <source>Cores of capacity %1</source>
+        <translation>Cœurs de capacité %1</translation>
+    </message>
+    <message>
+        <source>P</source>
+        <comment>performance core</comment>
+        <translation>P</translation>
+    </message>
+    <message>
+        <source>E</source>
+        <comment>efficient core</comment>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>cap. %1</source>
+        <comment>core capacity</comment>
+        <translation>cap. %1</translation>
+    </message>
+    <message>
+        <source>Policy %1, shared by CPUs %2</source>
+        <translation>Politique %1, partagée par les CPU %2</translation>
+    </message>
+    <message>
+        <source>A change here applies to all of them.</source>
+        <translation>Une modification ici s’applique à tous.</translation>
+    </message>
+    <message>
+        <source>Performance core</source>
+        <translation>Cœur de performance</translation>
+    </message>
+    <message>
+        <source>Efficient core</source>
+        <translation>Cœur efficace</translation>
+    </message>
+    <message>
+        <source>Core of capacity %1</source>
+        <translation>Cœur de capacité %1</translation>
+    </message>
+    <message>
+        <source>%1 · policy %2, shared by CPUs %3</source>
+        <translation>%1 · politique %2, partagée par les CPU %3</translation>
+    </message>
+    <message>
+        <source>%1 · policy %2 (CPUs %3)</source>
+        <translation>%1 · politique %2 (CPU %3)</translation>
+    </message>
+    <message>
+        <source>Policy %1 (CPUs %2)</source>
+        <translation>Politique %1 (CPU %2)</translation>
+    </message>
+    <message>
+        <source>%1 (CPUs %2)</source>
+        <translation>%1 (CPU %2)</translation>
+    </message>
+    <message>
+        <source>Other CPUs (%1)</source>
+        <translation>Autres CPU (%1)</translation>
+    </message>
+    <message>
+        <source>All CPUs</source>
+        <translation>Tous les CPU</translation>
     </message>
 </context>
 <context>

@@ -12,7 +12,8 @@ class SwitchButton;
 // The navigation for machines with more cores than segments fit the window: "All", the previous
 // and next core, a drop-down list of every core with its current frequency, and a field that goes
 // to the core whose number is typed. Page indices are those of the window: 0 is "All", core k is
-// k + 1.
+// k + 1. Where the machine has kinds of core or shared policies, the list is grouped under
+// headings ("P-cores · policy 0 (CPUs 0–3)") and each core carries its kind.
 class CoreNavigator final : public QWidget
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ signals:
 private:
     QString coreText(int core) const;
     void goToTypedCore();
+    void fillList();
 
     CPUInfo &cpuInfo;
     SwitchButton *all;
@@ -40,5 +42,8 @@ private:
     QToolButton *next;
     QComboBox *cores;
     QLineEdit *jump;
+    QVector<int> rowOfCore;  // by core index
+    QVector<int> coreOfRow;  // -1 for a heading
+    QVector<QString> badges; // by core index, empty on a plain machine
     int current = 0;
 };

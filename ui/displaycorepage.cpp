@@ -7,6 +7,7 @@
 #include <QStyleOption>
 #include <QVBoxLayout>
 
+#include "capchainview.h"
 #include "cpucore.h"
 #include "driftwatch.h"
 #include "holdnotice.h"
@@ -17,12 +18,24 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     : QWidget(parent)
     , core(core)
     , display(new PolicyDisplayWidget(core, this))
+    , policyNote(new QLabel(this))
 {
     display->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     editor = new PolicyEditorWidget(core, this);
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
     connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::showDrift);
+    connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::applied);
+
+    policyNote->setObjectName(QStringLiteral("policyNote"));
+    policyNote->setTextFormat(Qt::PlainText);
+    policyNote->setWordWrap(true);
+    policyNote->hide();
+
+    auto *editorColumn = new QVBoxLayout;
+    editorColumn->setSpacing(8);
+    editorColumn->addWidget(policyNote);
+    editorColumn->addWidget(editor, 1);
 
     // Above both: the values of this core that changed since freqdeck set them.
     drift = new QLabel(this);
@@ -32,15 +45,22 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     drift->setStyleSheet(QStringLiteral("QLabel { color: #663300; background: rgba(255, 255, 255, 170);"
                                         " border: 1px solid #B35900; border-radius: 6px; padding: 4px; }"));
     drift->hide();
-    auto *outer = new QVBoxLayout(this);
-    outer->addWidget(drift);
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(drift);
     auto *layout = new QHBoxLayout;
-    outer->addLayout(layout, 1);
+    page->addLayout(layout, 1);
     layout->addStretch(1);
     layout->addWidget(display, 5);
     layout->addSpacing(50);
-    layout->addWidget(editor, 6);
+    layout->addLayout(editorColumn, 6);
     layout->addStretch(1);
+}
+
+void DisplayCorePage::setPolicyNote(const QString &note)
+{
+    policyNote->setText(note);
+    policyNote->setToolTip(note);
+    policyNote->setVisible(!note.isEmpty());
 }
 
 void DisplayCorePage::updateInfo()
@@ -49,6 +69,21 @@ void DisplayCorePage::updateInfo()
     display->updateInfo();
     editor->updateInfo();
     showDrift();
+    if (capChain)
+        capChain->refresh();
+}
+
+void DisplayCorePage::showCapChain(CPUInfo &info)
+{
+    if (capChain)
+        return;
+    capChain = new CapChainView(info, core, this);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(capChain, 11);
+    row->addStretch(1);
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+    capChain->refresh();
 }
 
 void DisplayCorePage::showDrift()

@@ -1,32 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainpage.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QStyleOption>
 #include <QTimer>
+
+#include <algorithm>
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include "bootdefaults.h"
 #include "cpuinfo.h"
+#include "groupwriter.h"
 #include "holdnotice.h"
 #include "powertoolprobe.h"
 #include "processorpanel.h"
 #include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
+#include "topologytext.h"
+#include "userprofilespanel.h"
 #include "verifiedapply.h"
 #include "writefailure.h"
 
@@ -84,6 +93,8 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     overviewArea->setWidget(overviewLabel);
     overviewArea->move(290, 100);
     overviewArea->setFixedSize(800, 128);
+    // Focusable so that the keys scroll the lines; a screen reader says what they are.
+    overviewArea->setAccessibleName(tr("Frequency of each CPU"));
 
     logo.load(QStringLiteral(":/res/pic/cpulogo.png"));
 
@@ -96,6 +107,8 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     }
     governSwitch->move(250, 330);
     governSwitch->resize(800, 40);
+    buildNotice();
+    buildGroupControls();
 
     updateInfo();
     updateGovern();
@@ -115,15 +128,27 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     load->resize(qMax(150, load->sizeHint().width()), 40);
     load->move(save->x() - 50 - load->width(), 430);
 
-    // Above the two: back to what the kernel chose at boot, as the boot unit saved it.
+    // The user's own profiles and the power rules, under the fixed ones.
+    userProfiles = new UserProfilesPanel(cpuInfo, this);
+    // Under the settings-file buttons: the row beside the selector holds the limits for a group.
+    userProfiles->move(150, 485);
+    userProfiles->setFixedWidth(900);
+    userProfiles->stackUnder(load);
+    connect(userProfiles, &UserProfilesPanel::applied, this, [this] {
+        rereadSettings();
+        updateGovern();
+    });
+    connect(userProfiles, &UserProfilesPanel::reported, this,
+            [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
+
+    // Beside the two: back to what the kernel chose at boot, as the boot unit saved it.
     auto *defaults = new QPushButton(tr("Boot Defaults"), this);
     defaults->setObjectName(QStringLiteral("bootDefaults"));
     defaults->setToolTip(tr("Restores the settings the kernel had at boot"));
-    defaults->resize(qMax(150, defaults->sizeHint().width()), 34);
-    defaults->move(1050 - defaults->width(), 386);
+    defaults->resize(qMax(150, defaults->sizeHint().width()), 40);
+    defaults->move(load->x() - 50 - defaults->width(), 430);
     connect(defaults, &QPushButton::clicked, this, &MainPage::restoreBootDefaults);
 
-    buildNotice();
     // In the notice's place: a report of the page's own writes covers it while shown.
     hold = new HoldNotice(
         cpuInfo, [] { return PowerToolProbe::observe(); }, this);
@@ -137,6 +162,136 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     processorPanel->setFixedWidth(800);
     connect(processorPanel, &ProcessorPanel::reported, this,
             [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
+}
+
+void MainPage::buildGroupControls()
+{
+    const QVector<TopologyText::Choice> choices = TopologyText::choices(cpuInfo);
+    for (const TopologyText::Choice &choice : choices)
+        groupCpus.append(choice.cpus);
+    // Only where there is more to choose than every CPU; the selector then makes room for it.
+    if (choices.size() > 1) {
+        groupChoice = new QComboBox(this);
+        groupChoice->setObjectName(QStringLiteral("groupChoice"));
+        groupChoice->setView(new QListView);
+        for (const TopologyText::Choice &choice : choices)
+            groupChoice->addItem(choice.label);
+        groupChoice->setAccessibleName(tr("CPUs to apply to"));
+        groupChoice->setToolTip(tr("Which CPUs the profile and the limits go to"));
+        groupChoice->move(60, 330);
+        groupChoice->setFixedSize(300, 40);
+        groupChoice->view()->setMinimumWidth(groupChoice->view()->sizeHintForColumn(0) + 30);
+        governSwitch->move(370, 330);
+        governSwitch->resize(680, 40);
+        // One size a pixel smaller for every label, rather than the longest shrunk on its own.
+        QFont smaller = governSwitch->font();
+        smaller.setPixelSize(15);
+        governSwitch->setFont(smaller);
+        governSwitch->setAccessibleName(tr("Profile for the chosen CPUs"));
+        connect(groupChoice, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+            groupChoice->setToolTip(groupChoice->currentText());
+            updateGovern();
+            showLimits();
+        });
+    }
+
+    // Explicit limits in MHz, within the widest range of the machine's cores.
+    qint64 lowest = -1;
+    qint64 highest = -1;
+    for (const CPUCore &core : cpuInfo.cores) {
+        const CPUPolicy min = core.policies.value(QLatin1String(KnownCPUPolicy::cpuinfo_min_freq));
+        const CPUPolicy max = core.policies.value(QLatin1String(KnownCPUPolicy::cpuinfo_max_freq));
+        if (min.readError == 0 && !min.value.isEmpty())
+            lowest = lowest < 0 ? min.value.toLongLong() : qMin(lowest, min.value.toLongLong());
+        if (max.readError == 0 && !max.value.isEmpty())
+            highest = qMax(highest, max.value.toLongLong());
+    }
+    const int from = lowest < 0 ? 0 : int(lowest / 1000);
+    const int to = highest < 0 ? 100000 : int(highest / 1000);
+    const auto makeField = [from, to](const QString &name, const QString &prefix, const QString &accessible) {
+        auto *field = new QSpinBox;
+        field->setObjectName(name);
+        field->setRange(from, qMax(from, to));
+        field->setSingleStep(100);
+        field->setPrefix(prefix);
+        field->setSuffix(tr(" MHz"));
+        field->setAccessibleName(accessible);
+        field->setFixedHeight(40);
+        return field;
+    };
+    minLimit = makeField(QStringLiteral("minLimit"), tr("min "), tr("Lower frequency limit"));
+    maxLimit = makeField(QStringLiteral("maxLimit"), tr("max "), tr("Upper frequency limit"));
+    applyLimitsButton = new QPushButton(tr("Set limits"));
+    applyLimitsButton->setObjectName(QStringLiteral("applyLimits"));
+    applyLimitsButton->setToolTip(groupChoice ? tr("Writes both limits to the chosen CPUs, once per policy")
+                                              : tr("Writes both limits to every CPU"));
+    applyLimitsButton->setFixedHeight(40);
+    connect(applyLimitsButton, &QPushButton::clicked, this, &MainPage::applyLimits);
+
+    auto *row = new QWidget(this);
+    row->setObjectName(QStringLiteral("limitsRow"));
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(minLimit);
+    layout->addWidget(maxLimit);
+    layout->addWidget(applyLimitsButton);
+    row->adjustSize();
+    // Right-aligned under the profile selector, above the settings-file buttons; the notice of
+    // refused writes keeps left of it.
+    row->move(1050 - row->width(), 382);
+    notice->setFixedWidth(qMin(notice->width(), row->x() - 10 - notice->x()));
+    showLimits();
+}
+
+bool MainPage::allChosen() const
+{
+    return !groupChoice || groupChoice->currentIndex() <= 0;
+}
+
+QVector<int> MainPage::chosenCpus() const
+{
+    return groupCpus.value(groupChoice ? qMax(0, groupChoice->currentIndex()) : 0);
+}
+
+void MainPage::showLimits()
+{
+    if (!minLimit)
+        return;
+    // A limit that could not be read leaves its field as it was rather than showing a made-up one.
+    const auto show = [](QSpinBox *field, const CPUPolicy &limit) {
+        bool ok = false;
+        const qlonglong value = limit.value.toLongLong(&ok);
+        if (limit.readError == 0 && ok)
+            field->setValue(int(value / 1000));
+    };
+    const QVector<int> cpus = chosenCpus();
+    for (const CPUCore &core : cpuInfo.cores) {
+        if (!cpus.contains(core.core_id()) || !core.isEnabled())
+            continue;
+        show(minLimit, core.policies.value(QLatin1String(KnownCPUPolicy::scaling_min_freq)));
+        show(maxLimit, core.policies.value(QLatin1String(KnownCPUPolicy::scaling_max_freq)));
+        return;
+    }
+}
+
+void MainPage::applyLimits()
+{
+    const QString what = allChosen() ? tr("Limits") : tr("Limits for %1").arg(groupChoice->currentText());
+    const qint64 lower = qint64(minLimit->value()) * 1000;
+    const qint64 upper = qint64(maxLimit->value()) * 1000;
+    ApplyReport report;
+    if (lower > upper) {
+        report.fail({-1, QString(), QString(), 0,
+                     tr("the lower limit (%1 MHz) is above the upper one (%2 MHz); nothing was written")
+                         .arg(minLimit->value())
+                         .arg(maxLimit->value())});
+    } else {
+        report = GroupWriter::applyLimits(cpuInfo, chosenCpus(), lower, upper);
+        rereadSettings();
+        updateGovern();
+    }
+    showReport(report, what);
 }
 
 void MainPage::buildNotice()
@@ -244,7 +399,17 @@ void MainPage::updateOverview()
 
 int MainPage::detectCurrentGovern()
 {
-    return cpuInfo.detectPredefinedGoverns();
+    if (allChosen())
+        return cpuInfo.detectPredefinedGoverns();
+    // The first profile that every CPU of the group matches, as for all of them.
+    const QVector<int> cpus = chosenCpus();
+    for (const Profile &profile : Profile::all()) {
+        if (std::all_of(cpuInfo.cores.begin(), cpuInfo.cores.end(), [&](CPUCore &core) {
+                return !cpus.contains(core.core_id()) || core.checkPredefinedGoverns(profile.govern);
+            }))
+            return profile.govern;
+    }
+    return GOVERN_CUSTOM;
 }
 
 void MainPage::updateGovern()
@@ -254,9 +419,14 @@ void MainPage::updateGovern()
 
 void MainPage::setCurrentGovern(int index)
 {
-    const ApplyReport report = cpuInfo.applyProfile(static_cast<PREDEFINED_GOVERNS>(index));
+    const auto govern = static_cast<PREDEFINED_GOVERNS>(index);
+    const bool all = allChosen();
+    const ApplyReport report =
+        all ? cpuInfo.applyProfile(govern) : GroupWriter::applyProfile(cpuInfo, govern, chosenCpus());
     rereadSettings(); // the selector shows what the kernel kept
-    showReport(report, profileName(index));
+    userProfiles->noteManualChoice(QLatin1String(Profile::of(index).key));
+    showReport(report, all ? profileName(index)
+                           : tr("%1 for %2", "profile for group").arg(profileName(index), groupChoice->currentText()));
     // The selector stores the picked segment only after this returns; the detected one replaces it.
     QTimer::singleShot(0, this, &MainPage::updateGovern);
 }
@@ -296,6 +466,7 @@ void MainPage::rereadSettings()
     for (CPUCore &core : cpuInfo.cores)
         core.updateSettings();
     updateOverview();
+    showLimits();
 }
 
 void MainPage::saveSettingsTo(QString fileName)

@@ -11,13 +11,18 @@ class HoldNotice;
 class ProcessorPanel;
 class QFrame;
 class QLabel;
+class QComboBox;
 class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
 struct ApplyReport;
 class QScrollArea;
 class SwitchButton;
+class UserProfilesPanel;
 
 // The overview of all cores: model, driver, one line per core, the profile selector and the
-// settings-file buttons.
+// settings-file buttons. Where the machine has kinds of core or shared policies, a choice of group
+// beside the profile selector sends the profile, or the explicit limits below it, to one group.
 class MainPage : public QWidget, public UpdateInfoInterface
 {
     Q_OBJECT
@@ -60,6 +65,13 @@ private:
     // Lists the refused and skipped settings of what in the notice below the selector, or hides
     // the notice when everything took.
     void showReport(const ApplyReport &report, const QString &what);
+    void buildGroupControls();
+    // The CPUs the profile and the limits go to: the chosen group, or every CPU.
+    QVector<int> chosenCpus() const;
+    bool allChosen() const;
+    // The limits fields show the first chosen CPU's limits in force.
+    void showLimits();
+    void applyLimits();
 
     CPUInfo &cpuInfo;
     QLabel *modelLabel;
@@ -73,4 +85,10 @@ private:
     QString lastDirectory;
     ProcessorPanel *processorPanel = nullptr;
     HoldNotice *hold = nullptr;
+    QComboBox *groupChoice = nullptr;
+    QSpinBox *minLimit = nullptr;
+    QSpinBox *maxLimit = nullptr;
+    QPushButton *applyLimitsButton = nullptr;
+    QVector<QVector<int>> groupCpus; // by entry of groupChoice
+    UserProfilesPanel *userProfiles = nullptr;
 };

@@ -10,6 +10,8 @@ class CPUInfo;
 class CoreNavigator;
 class DisplayCorePage;
 class MainPage;
+class MonitorView;
+class QToolButton;
 class QScrollArea;
 class QStackedLayout;
 class Sampler;
@@ -32,8 +34,9 @@ public:
     explicit MainWindow(CPUInfo &cpuInfo, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // 0 is the overview, core k's page is k + 1.
+    // 0 is the overview, core k's page is k + 1, the monitor the last one (monitorPage()).
     void showPage(int index);
+    int monitorPage() const;
     int currentPage() const;
 
 protected:
@@ -45,6 +48,9 @@ protected:
 
 private:
     void chooseNavigation();
+    void markGroups();
+    // Reads back the other CPUs of core index's policy after its page wrote to it.
+    void rereadPolicyOf(int index);
     void addPageShortcuts();
     void updateSampling();
     QVector<int> coresOfPage(int index) const;
@@ -57,6 +63,8 @@ private:
     QStackedLayout *pages;
     MainPage *overview;
     std::vector<DisplayCorePage *> corePages; // null until first shown
+    MonitorView *monitor = nullptr;           // null until first shown; then it keeps recording
+    QToolButton *monitorButton;
     Sampler *sampler;
     int current = 0;
     bool shownBefore = false;

@@ -36,6 +36,7 @@ PolicyDisplayWidget::PolicyDisplayWidget(CPUCore &core, QWidget *parent)
     , form(new QFormLayout(infoList))
 {
     setObjectName(QStringLiteral("PolicyDisplayWidget"));
+    setAccessibleName(tr("Attributes of CPU %1").arg(core.core_id()));
     infoList->setObjectName(QStringLiteral("infoList"));
 
     for (const CPUPolicy &policy : qAsConst(core.policies)) {

@@ -109,6 +109,8 @@ void ProcessorPanel::addRow(const QString &name, const QString &label, const QSt
     text->setObjectName(name + QStringLiteral("Label"));
     editor->setObjectName(name);
     editor->setToolTip(file);
+    // The row's own words, not the check boxes' "on".
+    editor->setAccessibleName(label);
     editor->setMinimumWidth(90);
     text->hide();
     editor->hide();

@@ -48,14 +48,14 @@ SwitchButton::~SwitchButton() = default;
 
 void SwitchButton::append(const QString &text)
 {
-    segments.append({text, QString()});
+    segments.append({text, QString(), false});
 }
 
 bool SwitchButton::insert(int index, const QString &text)
 {
     if (index < 0 || index > segments.size())
         return false;
-    segments.insert(index, {text, QString()});
+    segments.insert(index, {text, QString(), false});
     return true;
 }
 
@@ -73,6 +73,15 @@ bool SwitchButton::setText(int index, const QString &text)
     if (index < 0 || index >= segments.size())
         return false;
     segments[index].text = text;
+    return true;
+}
+
+bool SwitchButton::setGroupStart(int index, bool start)
+{
+    if (index < 0 || index >= segments.size())
+        return false;
+    segments[index].groupStart = start;
+    update();
     return true;
 }
 
@@ -264,8 +273,11 @@ void SwitchButton::paintEvent(QPaintEvent *)
         return; // nothing to divide the bar into
 
     const int h = height();
-    for (int i = 1; i < n; ++i)
-        painter.fillRect(i * seg - separatorWidth, 0, separatorWidth, h, separatorColor);
+    for (int i = 1; i < n; ++i) {
+        const bool between = segments.at(i).groupStart;
+        painter.fillRect(i * seg - separatorWidth, 0, separatorWidth, h,
+                         between ? palette().color(QPalette::BrightText) : separatorColor);
+    }
 
     if (hovered)
         painter.fillPath(segmentShape(hoverX / seg, seg), palette().light());

@@ -31,6 +31,8 @@ public:
     // Shown when the pointer rests on the segment, and read out as its description.
     bool setToolTip(int index, const QString &text);
     QString toolTip(int index) const;
+    // Marks a segment as the first of a group: a brighter separator sets it off from the one before.
+    bool setGroupStart(int index, bool start);
     // The segment the focus ring is on; -1 without segments. Moving the ring selects nothing.
     int focusedIndex() const;
     void setFocusedIndex(int index);
@@ -63,6 +65,7 @@ private:
     struct Segment {
         QString text;
         QString toolTip;
+        bool groupStart = false;
     };
 
     int segmentPitch() const;

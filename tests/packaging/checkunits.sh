@@ -32,6 +32,15 @@ for unit in "$@"; do
         continue
     fi
 
+    if [ "$name" = freqdeck-power-rules.service ]; then
+        # Its files are checked by the program itself (test_powerrules); here: the right command,
+        # and the directory it keeps the manual choice in.
+        [[ "$(sed -n 's/^ExecStart=//p' "$unit")" == *" power-rules apply" ]] &&
+            [ "$(sed -n 's/^RuntimeDirectory=//p' "$unit")" = freqdeck ] ||
+            fail "$name does not run 'power-rules apply' with /run/freqdeck"
+        continue
+    fi
+
     # The unit's own command, on a file that anyone could have written instead of its own file.
     file="$work/settings.json"
     echo '[]' > "$file"

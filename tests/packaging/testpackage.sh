@@ -47,6 +47,8 @@ data=(/usr/share/applications/org.freqdeck.Freqdeck.desktop
       /usr/share/polkit-1/actions/org.freqdeck.Freqdeck.policy
       /lib/systemd/system/freqdeck-restore.service
       /lib/systemd/system/freqdeck-restore-resume.service
+      /lib/systemd/system/freqdeck-power-rules.service
+      /usr/lib/udev/rules.d/60-freqdeck-power-rules.rules
       /lib/systemd/system/freqdeck-helper.service
       /usr/share/dbus-1/system-services/org.freqdeck.Helper.service
       /usr/share/dbus-1/system.d/org.freqdeck.Helper.conf

@@ -14,6 +14,7 @@
 #include "cpulist.h"
 #include "powertoolprobe.h"
 #include "powertools.h"
+#include "profilecommands.h"
 #include "profiles.h"
 #include "refusal.h"
 #include "safetext.h"
@@ -33,13 +34,18 @@ QString usageText()
     for (const Profile &profile : Profile::all())
         keys << QLatin1String(profile.key);
     return QStringLiteral(
-               "Usage: freqdeck-cli [--json] show\n"
+               "Usage: freqdeck-cli [--json] show [--watch [SECONDS]]\n"
+               "       freqdeck-cli [--json] why CPU\n"
                "       freqdeck-cli profile %1\n"
                "       freqdeck-cli save FILE\n"
                "       freqdeck-cli load [--trusted-only] [--verbose|--json] [--settle-ms N] [--cpu LIST] FILE\n"
                "       freqdeck-cli boost on|off\n"
                "       freqdeck-cli mode [--reapply] active|passive|guided\n"
-               "       freqdeck-cli set [--cpu LIST] ATTRIBUTE VALUE\n"
+               "       freqdeck-cli set [--cpu LIST|GROUP] ATTRIBUTE VALUE\n"
+               "       freqdeck-cli profiles | save-profile NAME | apply NAME\n"
+               "       freqdeck-cli rename-profile NAME NEW | delete-profile NAME | export-profile NAME FILE\n"
+               "       freqdeck-cli power-rules show|apply|watch\n"
+               "       freqdeck-cli power-rules set ac|battery PROFILE | set low PERCENT PROFILE\n"
                "       freqdeck-cli --help | --version\n")
         .arg(keys.join(QLatin1Char('|')));
 }
@@ -56,9 +62,17 @@ QString helpText()
                           "Showing works for every user; changing settings needs root.\n"
                           "\n"
                           "Commands:\n"
-                          "  show          one line per core: online state, governor, lower and upper limit and\n"
+                          "  show          one line per core: kind of core (P or E where the machine mixes\n"
+                          "                them), its policy, online state, governor, lower and upper limit and\n"
                           "                current frequency in MHz, below the processor model and the driver;\n"
                           "                values that could not be read are shown as unreadable\n"
+                          "  show --watch [SECONDS]\n"
+                          "                the same every SECONDS (default 1) until interrupted, one line per\n"
+                          "                core and time, with its utilisation from /proc/stat\n"
+                          "  why CPU       the ceilings between the hardware's maximum and the frequency the CPU\n"
+                          "                runs at (boost, max_perf_pct, limits, firmware limit, governor, power\n"
+                          "                limit, thermal throttling), and which one holds it down now; takes\n"
+                          "                half a second to measure power and throttling\n"
                           "  status        what freqdeck set that reads otherwise now (another program or\n"
                           "                the kernel changed it), and the power tools running beside it\n"
                           "  defaults      restores the kernel's own settings as saved at boot by\n"
@@ -79,25 +93,44 @@ QString helpText()
                           "                kernel then resets every core's settings\n"
                           "  set ATTRIBUTE VALUE\n"
                           "                writes one cpufreq attribute (or energy_perf_bias) of every core,\n"
-                          "                or of the cores that --cpu names\n"
+                          "                or of the cores that --cpu names; CPUs that share a policy share\n"
+                          "                its attributes, so each policy is written once\n"
+                          "  profiles      lists your own profiles, kept in /etc/freqdeck/profiles\n"
+                          "  save-profile NAME\n"
+                          "                saves every core's settings as your own profile NAME (at most 64\n"
+                          "                printable characters, no '/', no leading '.')\n"
+                          "  apply NAME    applies a fixed profile or your own one; while power rules exist,\n"
+                          "                this choice holds until the power source changes\n"
+                          "  rename-profile NAME NEW, delete-profile NAME, export-profile NAME FILE\n"
+                          "  power-rules show   the profiles for AC, battery and low battery, and the rule now\n"
+                          "  power-rules apply  applies the profile of the power source now (the units do this)\n"
+                          "  power-rules watch  applies it at every change, reading the power supplies\n"
+                          "                each second\n"
+                          "  power-rules set ac|battery PROFILE, power-rules set low PERCENT PROFILE\n"
+                          "                sets a rule in /etc/freqdeck/power-rules.json (\"\" clears it)\n"
                           "\n"
                           "Profiles:\n"
                           "%1"
                           "\n"
                           "Options:\n"
-                          "  --json        show prints the same values as JSON; load prints every check\n"
+                          "  --json        show, why and status print the same values as JSON (show --watch:\n"
+                          "                one object per line and interval); load prints every check\n"
                           "  --verbose     load prints one line per attribute it checked\n"
                           "  --save-defaults  load first saves the kernel's settings as the boot defaults;\n"
                           "                the boot unit loads this way\n"
                           "  --settle-ms N load waits N ms (default 200) before its second read\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
-                          "                or all; load applies only their entries and leaves the\n"
-                          "                processor-wide settings alone\n"
+                          "                all, or groups: p-cores and e-cores on machines that mix kinds\n"
+                          "                of core, policyN for the CPUs of one policy (e-cores,0 mixes them);\n"
+                          "                load applies only their entries and leaves the processor-wide\n"
+                          "                settings alone\n"
                           "  --reapply     mode writes each core's settings from before the switch again and\n"
                           "                names those the new mode does not take\n"
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
                           "                that others may write, or one in such a directory, up to /;\n"
                           "                the restore units load this way\n"
+                          "  --config-dir DIR  profiles and power rules in DIR instead of /etc/freqdeck\n"
+                          "  --state-dir DIR   the manual choice in DIR instead of /run/freqdeck\n"
                           "  -h, --help    prints this help\n"
                           "  --version     prints the version\n"
                           "\n"
@@ -135,7 +168,33 @@ Shown megahertz(const CPUCore &core, const char *name)
     return {ok ? QJsonValue(kHz / 1000) : QJsonValue()};
 }
 
-QJsonObject describe(const CPUCore &core)
+QJsonArray numbers(const QVector<int> &cpus)
+{
+    QJsonArray array;
+    for (const int cpu : cpus)
+        array.append(cpu);
+    return array;
+}
+
+// Where the CPU sits: its kind of core, its policy and the CPUs sharing it, its SMT siblings, and
+// the capacity or preferred-core rank where the kernel gives one.
+void describePlace(QJsonObject &object, const CpuPlace *place)
+{
+    const CoreKind kind = place ? place->kind : CoreKind::Unknown;
+    object.insert(QStringLiteral("type"), kind == CoreKind::Performance ? QStringLiteral("P")
+                                          : kind == CoreKind::Efficient ? QStringLiteral("E")
+                                                                        : QString());
+    object.insert(QStringLiteral("policy"), place && place->policy >= 0 ? QJsonValue(place->policy) : QJsonValue());
+    object.insert(QStringLiteral("policy_cpus"), numbers(place ? place->policyCpus : QVector<int>()));
+    if (place && !place->siblings.isEmpty())
+        object.insert(QStringLiteral("siblings"), numbers(place->siblings));
+    if (place && place->capacity >= 0)
+        object.insert(QStringLiteral("capacity"), place->capacity);
+    if (place && place->preferredRank >= 0)
+        object.insert(QStringLiteral("rank"), place->preferredRank);
+}
+
+QJsonObject describe(const CPUCore &core, const CpuPlace *place)
 {
     // cpuinfo_cur_freq stands in where the driver offers no scaling_cur_freq.
     Shown current = megahertz(core, KnownCPUPolicy::scaling_cur_freq);
@@ -159,6 +218,7 @@ QJsonObject describe(const CPUCore &core)
     // Only where a read failed, naming the members that are null for that reason.
     if (!unreadable.isEmpty())
         object.insert(QStringLiteral("unreadable"), unreadable);
+    describePlace(object, place);
     return object;
 }
 
@@ -173,6 +233,42 @@ QJsonValue driver(const CPUInfo &info)
     return QJsonValue();
 }
 
+// The CPUs that --cpu names: a list such as 0-3,8 or "all", group names (p-cores, e-cores,
+// policyN), or both mixed with commas.
+std::optional<QVector<int>> chooseCpus(const QString &text, const QVector<int> &present, const Topology &topology,
+                                       QString *why)
+{
+    QVector<int> cpus;
+    QStringList listed;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        if (const std::optional<QVector<int>> group = topology.group(item))
+            cpus += *group;
+        else
+            listed << item;
+    }
+    if (!listed.isEmpty()) {
+        const std::optional<QVector<int>> parsed = CpuList::parse(listed.join(QLatin1Char(',')), present, why);
+        if (!parsed) {
+            const auto named = std::find_if(listed.begin(), listed.end(), [](const QString &item) {
+                return item != QLatin1String("all")
+                       && std::any_of(item.begin(), item.end(), [](QChar c) { return c.isLetter(); });
+            });
+            if (named != listed.end() && why) {
+                QStringList groups;
+                for (const CpuGroup &group : topology.groups())
+                    groups << group.name;
+                *why = QStringLiteral("'%1' is neither a CPU list such as 0-3,8 nor a group of this machine (%2)")
+                           .arg(SafeText::printable(*named), groups.join(QStringLiteral(", ")));
+            }
+            return std::nullopt;
+        }
+        cpus += *parsed;
+    }
+    std::sort(cpus.begin(), cpus.end());
+    cpus.erase(std::unique(cpus.begin(), cpus.end()), cpus.end());
+    return cpus;
+}
+
 QString cell(const QJsonValue &value)
 {
     if (value.isNull())
@@ -185,6 +281,16 @@ QString cell(const QJsonValue &value)
 }
 
 } // namespace
+
+QJsonObject CliApp::describeCore(const CPUCore &core, const CpuPlace *place)
+{
+    return describe(core, place);
+}
+
+QString CliApp::cellText(const QJsonValue &value)
+{
+    return cell(value);
+}
 
 CliApp::CliApp(QTextStream &out, QTextStream &err)
     : out(out)
@@ -228,9 +334,9 @@ private:
 
 DriftWatch &CliApp::drift()
 {
-    if (!watch)
-        watch.emplace(DriftWatch::defaultPaths(), inventory().cpuDir.absolutePath());
-    return *watch;
+    if (!driftWatch)
+        driftWatch.emplace(DriftWatch::defaultPaths(), inventory().cpuDir.absolutePath());
+    return *driftWatch;
 }
 
 int CliApp::status(bool json)
@@ -317,6 +423,9 @@ int CliApp::run(const QStringList &arguments)
     bool reapply = false;
     bool verbose = false;
     bool saveDefaults = false;
+    bool placesGiven = false;
+    ProfileCommands::Places places;
+    std::optional<double> watchSeconds;
     std::optional<QString> cpuList;
     std::optional<int> settleMs;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -327,6 +436,23 @@ int CliApp::run(const QStringList &arguments)
             cpuList = arguments.at(++i);
         } else if (!optionsEnded && argument.startsWith(QLatin1String("--cpu="))) {
             cpuList = argument.mid(6);
+        } else if (!optionsEnded
+                   && (argument == QLatin1String("--config-dir") || argument == QLatin1String("--state-dir"))) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                return usageError(QStringLiteral("%1 needs a directory").arg(argument));
+            (argument == QLatin1String("--config-dir") ? places.configDirectory : places.stateDirectory) =
+                arguments.at(++i);
+            placesGiven = true;
+        } else if (!optionsEnded && argument == QLatin1String("--watch")) {
+            watchSeconds = 1.0;
+            bool ok = false;
+            const double seconds = arguments.value(i + 1).toDouble(&ok);
+            if (ok) {
+                if (seconds < 0.1 || seconds > 86400)
+                    return usageError(QStringLiteral("--watch takes seconds from 0.1 to 86400"));
+                watchSeconds = seconds;
+                ++i;
+            }
         } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
             reapply = true;
         } else if (!optionsEnded && argument == QLatin1String("--verbose")) {
@@ -365,12 +491,15 @@ int CliApp::run(const QStringList &arguments)
     const bool loading = command == QLatin1String("load") || command == QLatin1String("defaults");
     if (saveDefaults && command != QLatin1String("load"))
         return usageError(QStringLiteral("--save-defaults goes with load only"));
-    if (json && command != QLatin1String("show") && command != QLatin1String("status") && !loading)
-        return usageError(QStringLiteral("--json goes with show, status and load only"));
+    if (json && command != QLatin1String("show") && command != QLatin1String("why")
+        && command != QLatin1String("status") && !loading)
+        return usageError(QStringLiteral("--json goes with show, why, status and load only"));
     if ((verbose || settleMs) && !loading)
         return usageError(QStringLiteral("--verbose and --settle-ms go with load and defaults only"));
     if (json && verbose)
         return usageError(QStringLiteral("--json and --verbose exclude each other"));
+    if (watchSeconds && command != QLatin1String("show"))
+        return usageError(QStringLiteral("--watch goes with show only"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
     if (cpuList && command != QLatin1String("set") && command != QLatin1String("load"))
@@ -380,10 +509,17 @@ int CliApp::run(const QStringList &arguments)
 
     // What the commands that write to the cores set is recorded.
     static const QStringList writing{QStringLiteral("boost"),   QStringLiteral("mode"), QStringLiteral("set"),
-                                     QStringLiteral("profile"), QStringLiteral("load"), QStringLiteral("defaults")};
+                                     QStringLiteral("profile"), QStringLiteral("load"), QStringLiteral("defaults"),
+                                     QStringLiteral("apply")};
     std::optional<Recording> recording;
     if (writing.contains(command))
         recording.emplace(*this);
+    if (ProfileCommands::handles(command)) {
+        ProfileCommands commands([this]() -> CPUInfo & { return inventory(); }, places, out, err);
+        return commands.run(command, words, [this](const QString &reason) { return usageError(reason); });
+    }
+    if (placesGiven)
+        return usageError(QStringLiteral("--config-dir and --state-dir go with the profile commands only"));
 
     if (command == QLatin1String("boost")) {
         if (words.size() != 1 || (words.first() != QLatin1String("on") && words.first() != QLatin1String("off")))
@@ -406,7 +542,12 @@ int CliApp::run(const QStringList &arguments)
     if (command == QLatin1String("show")) {
         if (!words.isEmpty())
             return usageError(QStringLiteral("show takes no arguments"));
-        return show(json);
+        return watchSeconds ? watch(*watchSeconds, json) : show(json);
+    }
+    if (command == QLatin1String("why")) {
+        if (words.size() != 1)
+            return usageError(QStringLiteral("why takes one CPU number"));
+        return why(words.first(), json);
     }
     if (command == QLatin1String("status")) {
         if (!words.isEmpty())
@@ -543,33 +684,50 @@ int CliApp::setAttribute(const QString &attribute, const QString &value, const Q
     QVector<int> present;
     for (const CPUCore &core : cpus.cores)
         present << core.core_id();
+    const Topology &places = cpus.topology();
     QString why;
-    const std::optional<QVector<int>> chosen = CpuList::parse(list, present, &why);
+    const std::optional<QVector<int>> chosen = chooseCpus(list, present, places, &why);
     if (!chosen)
         return usageError(why);
     ApplyReport result;
-    for (CPUCore &core : cpus.cores) {
-        if (!chosen->contains(core.core_id()))
-            continue;
-        if (attribute == QLatin1String("energy_perf_bias")) {
-            if (const auto failure = ProcessorSwitches::writeBias(core, value))
+    if (attribute == QLatin1String("energy_perf_bias")) {
+        // The bias is each CPU's own.
+        for (const int cpu : *chosen) {
+            if (const auto failure = ProcessorSwitches::writeBias(*cpus.coreNumbered(cpu), value))
                 result.fail(*failure);
             else
                 ++result.written;
+        }
+        return report(result);
+    }
+    // A policy's attributes are one setting for all its CPUs: one write each, through an online one.
+    for (const QVector<int> &part : places.byPolicy(*chosen)) {
+        CPUCore *core = cpus.policyWriter(part);
+        const CpuPlace *place = places.place(part.first());
+        if (!core->isEnabled() && place) {
+            if (CPUCore *other = cpus.policyWriter(place->policyCpus))
+                core = other;
+        }
+        if (!core->policies.contains(attribute) || core->policies.value(attribute).isEmpty()) {
+            result.fail(places.onPolicy({core->core_id(), attribute, value, 0,
+                                         core->isEnabled()
+                                             ? QStringLiteral("this CPU has no such attribute")
+                                             : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an "
+                                                              "offline CPU")
+                                                   .arg(core->core_id())}));
             continue;
         }
-        if (!core.policies.contains(attribute) || core.policies.value(attribute).isEmpty()) {
-            result.fail({core.core_id(), attribute, value, 0,
-                         core.isEnabled() ? QStringLiteral("this CPU has no such attribute")
-                                          : QStringLiteral("cpu%1 is offline; the kernel takes no settings for an "
-                                                           "offline CPU")
-                                                .arg(core.core_id())});
+        if (const int error = core->storePolicy(attribute, value)) {
+            result.fail(places.onPolicy(Refusal::failure(*core, attribute, value, error)));
             continue;
         }
-        if (const int error = core.storePolicy(attribute, value))
-            result.fail(Refusal::failure(core, attribute, value, error));
-        else
-            ++result.written;
+        ++result.written;
+        if (place && place->sharesPolicy()) {
+            cpus.refreshPolicy(place->policyCpus, core);
+            if (part.size() < place->policyCpus.size())
+                result.notes << QStringLiteral("%1: %2 changed for all of them, not only for cpu%3")
+                                    .arg(places.sharedPolicyText(part.first()), attribute, CpuList::format(part));
+        }
     }
     return report(result);
 }
@@ -596,7 +754,7 @@ int CliApp::show(bool json)
     const CPUInfo &cpus = inventory();
     QJsonArray cores;
     for (const CPUCore &core : cpus.cores)
-        cores.append(describe(core));
+        cores.append(describe(core, cpus.topology().place(core.core_id())));
     const QJsonValue model = cpus.modelName.isEmpty() ? QJsonValue() : QJsonValue(SafeText::printable(cpus.modelName));
     const QJsonValue driverName = driver(cpus);
 
@@ -620,8 +778,14 @@ int CliApp::show(bool json)
         bool rightAligned;
     };
     const Column columns[] = {
-        {"id", "CPU", true},          {"online", "Online", false},  {"governor", "Governor", false},
-        {"min_mhz", "Min MHz", true}, {"max_mhz", "Max MHz", true}, {"current_mhz", "Current MHz", true},
+        {"id", "CPU", true},
+        {"type", "Type", false},
+        {"policy", "Policy", false},
+        {"online", "Online", false},
+        {"governor", "Governor", false},
+        {"min_mhz", "Min MHz", true},
+        {"max_mhz", "Max MHz", true},
+        {"current_mhz", "Current MHz", true},
     };
     std::vector<QStringList> rows;
     QStringList titles;
@@ -634,7 +798,19 @@ int CliApp::show(bool json)
         QStringList row;
         for (const Column &column : columns) {
             const QString key = QLatin1String(column.key);
-            row << (unreadable.contains(key) ? QStringLiteral("unreadable") : cell(values.value(key)));
+            if (key == QLatin1String("type")) {
+                const QString type = values.value(key).toString();
+                row << (type.isEmpty() ? QStringLiteral("-") : type);
+            } else if (key == QLatin1String("policy")) {
+                // A shared policy with its CPUs: "4:4-7".
+                QVector<int> shared;
+                for (const QJsonValue cpu : values.value(QLatin1String("policy_cpus")).toArray())
+                    shared << cpu.toInt();
+                const QString policy = cell(values.value(key));
+                row << (shared.size() > 1 ? policy + QLatin1Char(':') + CpuList::format(shared) : policy);
+            } else {
+                row << (unreadable.contains(key) ? QStringLiteral("unreadable") : cell(values.value(key)));
+            }
         }
         rows.push_back(row);
     }

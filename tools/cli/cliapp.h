@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -40,6 +41,14 @@ private:
     // Records the writes of one command from the time it is made until it ends; then what the
     // cores show is what freqdeck set, and the state file is saved.
     class Recording;
+    // show once per interval until interrupted, with each CPU's utilisation (cliwatch.cpp).
+    int watch(double seconds, bool json);
+    // The chain of ceilings of one CPU and the one that holds it down (cliwatch.cpp).
+    int why(const QString &cpu, bool json);
+    QString statPath() const;
+    // A core's values and a value's cell as show prints them.
+    static QJsonObject describeCore(const CPUCore &core, const CpuPlace *place);
+    static QString cellText(const QJsonValue &value);
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
     // What load prints on out besides its summary line: the attributes that were not kept as
@@ -60,6 +69,6 @@ private:
     QTextStream &out;
     QTextStream &err;
     std::optional<CPUInfo> ownInventory;
-    std::optional<DriftWatch> watch;
+    std::optional<DriftWatch> driftWatch;
     CPUInfo *info = nullptr;
 };

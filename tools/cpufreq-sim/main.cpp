@@ -200,7 +200,11 @@ void usage(FILE *out)
                "MOUNTPOINT/cpuinfo like /proc/cpuinfo. Writes follow the kernel's rules and error numbers.\n"
                "\n"
                "  --cpus N          logical CPUs (default 8)\n"
-               "  --driver NAME     acpi-cpufreq (default), intel_pstate or amd-pstate-epp\n"
+               "  --driver NAME     acpi-cpufreq (default), intel_pstate, amd-pstate-epp or cpufreq-dt\n"
+               "  --machine KIND    plain (default: alike CPUs, one policy each), hybrid (Intel,\n"
+               "                    6 P-cores with SMT + 8 E-cores, 20 CPUs) or biglittle (ARM, two\n"
+               "                    clusters of 4 CPUs sharing a policy each); hybrid and biglittle\n"
+               "                    set the CPUs, driver and limits themselves\n"
                "  --model TEXT      the processor's model name\n"
                "  --min-khz N       the hardware's lowest frequency\n"
                "  --max-khz N       the hardware's highest frequency\n"
@@ -208,9 +212,15 @@ void usage(FILE *out)
                "  --read-error PATH=ERROR\n"
                "                    reads of MOUNTPOINT/PATH fail with ERROR (EIO, EBUSY or ENODEV) after\n"
                "                    the open succeeds; repeatable\n"
+               "  --write-log PATH  append one line per store to PATH: the file as served, the text,\n"
+               "                    and \" -> error N\" when it was refused\n"
                "  --read-delay-ms N sleep N ms in every read of scaling_cur_freq and\n"
                "                    cpuinfo_cur_freq, as kernels 4.13 to 5.18 may (default 0)\n"
                "  --forget-on-online a CPU coming online starts over with the driver's defaults\n"
+               "  --bios-limit-khz N  acpi-cpufreq's firmware limit (bios_limit), below the maximum\n"
+               "  --power-limit-w N the package's long-term RAPL limit in watts (default: its TDP)\n"
+               "  --hot             the cooler cannot keep up: the package sits at its trip point and\n"
+               "                    the CPUs throttle\n"
                "  -f, --foreground  stay in the foreground; without it the command returns once mounted\n"
                "  --pid-file PATH   write the serving process's id to PATH once mounted\n"
                "  --allow-other     let other users in (always on when run as root); needs\n"
@@ -255,6 +265,8 @@ int main(int argc, char **argv)
     bool allowOther = ::geteuid() == 0;
     bool debug = false;
     long readDelayMs = 0;
+    std::string writeLog;
+    bool cpuOptions = false; // --cpus, --driver, --min-khz or --max-khz given
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -280,7 +292,19 @@ int main(int argc, char **argv)
             return 0;
         } else if (arg == "--cpus") {
             config.cpus = static_cast<int>(number(1, 1024));
+            cpuOptions = true;
+        } else if (arg == "--machine") {
+            const char *name = value();
+            const std::optional<SimMachine::Machine> machine = SimMachine::machineFromName(name);
+            if (!machine) {
+                std::fprintf(stderr, "freqdeck-cpufreq-sim: unknown machine '%s'\n", name);
+                return 2;
+            }
+            config.machine = *machine;
+        } else if (arg == "--write-log") {
+            writeLog = value();
         } else if (arg == "--driver") {
+            cpuOptions = true;
             const char *name = value();
             const std::optional<SimMachine::Driver> driver = SimMachine::driverFromName(name);
             if (!driver) {
@@ -291,8 +315,10 @@ int main(int argc, char **argv)
         } else if (arg == "--model") {
             config.model = value();
         } else if (arg == "--min-khz") {
+            cpuOptions = true;
             config.minKHz = static_cast<unsigned>(number(1000, 100'000'000));
         } else if (arg == "--max-khz") {
+            cpuOptions = true;
             config.maxKHz = static_cast<unsigned>(number(1000, 100'000'000));
         } else if (arg == "--seed") {
             config.seed = static_cast<std::uint64_t>(number(0, 2'000'000'000));
@@ -311,6 +337,12 @@ int main(int argc, char **argv)
             readDelayMs = number(0, 10'000);
         } else if (arg == "--forget-on-online") {
             config.forgetOnOnline = true;
+        } else if (arg == "--bios-limit-khz") {
+            config.biosLimitKHz = static_cast<unsigned>(number(1000, 100'000'000));
+        } else if (arg == "--power-limit-w") {
+            config.powerLimitUw = static_cast<std::uint64_t>(number(1, 100'000)) * 1'000'000;
+        } else if (arg == "--hot") {
+            config.hot = true;
         } else if (arg == "-f" || arg == "--foreground") {
             foreground = true;
         } else if (arg == "--pid-file") {
@@ -335,6 +367,11 @@ int main(int argc, char **argv)
         usage(stderr);
         return 2;
     }
+    if (cpuOptions && config.machine != SimMachine::Machine::Plain) {
+        std::fprintf(stderr, "freqdeck-cpufreq-sim: --machine hybrid and biglittle set --cpus, --driver, --min-khz "
+                             "and --max-khz themselves\n");
+        return 2;
+    }
     if (config.minKHz && config.maxKHz && config.minKHz > config.maxKHz) {
         std::fprintf(stderr, "freqdeck-cpufreq-sim: --min-khz is above --max-khz\n");
         return 2;
@@ -349,6 +386,29 @@ int main(int argc, char **argv)
     std::free(resolved);
 
     Context ctx{SimMachine(config), ::getuid(), ::getgid(), std::time(nullptr), readDelayMs};
+    if (!writeLog.empty()) {
+        // Opened before daemonising, which changes to /; a relative path means the starting directory.
+        std::shared_ptr<FILE> log(std::fopen(writeLog.c_str(), "ae"), [](FILE *f) {
+            if (f)
+                std::fclose(f);
+        });
+        if (!log) {
+            std::fprintf(stderr, "freqdeck-cpufreq-sim: %s: %s\n", writeLog.c_str(), std::strerror(errno));
+            return 1;
+        }
+        ctx.machine.observeWrites([log](const std::string &path, std::string_view text, long result) {
+            std::string value(text);
+            while (!value.empty() && value.back() == '\n')
+                value.pop_back();
+            std::string line = path + ' ' + value;
+            if (result < 0)
+                line += " -> error " + std::to_string(-result);
+            std::fprintf(log.get(), "%s\n", line.c_str());
+            std::fflush(log.get());
+        });
+    }
+    ctx.machine.addPowerSupply();
+    ctx.machine.addPackageDevices();
 
     // default_permissions lets the kernel apply the modes, so a 0444 file refuses writes from
     // anyone but root and 0400 hides cpuinfo_cur_freq from other users, as on sysfs.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 
 namespace
 {
@@ -36,6 +37,8 @@ const Flavour &flavourOf(SimMachine::Driver driver)
     static const Flavour intel{
         "intel_pstate", "Intel(R) Core(TM) i7-6700 CPU @ 3.40GHz", "GenuineIntel", 6,       94,         3,
         8192,           " hwp hwp_notify hwp_act_window hwp_epp",  800000,         4000000, "powersave"};
+    // ARM: no x86 identity; cpuinfo is written in ARM's own layout.
+    static const Flavour dt{"cpufreq-dt", "", "", 0, 0, 0, 0, "", 408000, 1800000, "schedutil"};
     static const Flavour amd{"amd-pstate-epp",
                              "AMD Ryzen 7 5800X 8-Core Processor",
                              "AuthenticAMD",
@@ -52,6 +55,8 @@ const Flavour &flavourOf(SimMachine::Driver driver)
         return intel;
     case SimMachine::Driver::AmdPstateEpp:
         return amd;
+    case SimMachine::Driver::CpufreqDt:
+        return dt;
     case SimMachine::Driver::AcpiCpufreq:
         break;
     }
@@ -65,6 +70,8 @@ const int amdEppValues[] = {-1, 0x00, 0x80, 0xBF, 0xFF};
 
 const char *const topFiles[] = {"kernel_max", "offline", "online", "possible", "present"};
 const char *const cpuidleFiles[] = {"current_driver", "current_governor_ro"};
+const char *const topologyFiles[] = {"core_cpus_list", "core_id", "die_id", "physical_package_id",
+                                     "thread_siblings_list"};
 
 // The kernel's sysfs stores see a NUL-terminated buffer, so text past a NUL does not exist for them.
 std::string_view asCString(std::string_view text)
@@ -229,16 +236,66 @@ struct SimMachine::Location {
         DriverAttr, // name: "<dir>/<file>"
         CorePowerDir,
         EpbAttr,
+        CoreTopologyDir,
+        TopologyAttr,
+        CpuCapacity,
+        ThrottleDir, // cpuN/thermal_throttle/
+        ThrottleAttr,
     };
     Kind kind;
-    int cpu = -1;
+    int cpu = -1; // the CPU; for a policy's files and statistics, the index of the policy
+
     std::string name;
 };
+
+namespace
+{
+
+// Evenly spaced P-states in whole 100 MHz steps, at most 16 of them so that the statistics'
+// transition table fits its page, listed from the top as ACPI lists them.
+std::vector<unsigned> evenTable(unsigned minKHz, unsigned maxKHz)
+{
+    std::vector<unsigned> table;
+    unsigned step = (((maxKHz - minKHz) / 15 + 99999) / 100000) * 100000;
+    step = std::max(step, 100000u);
+    for (unsigned f = maxKHz; f > minKHz; f = f >= minKHz + step ? f - step : minKHz)
+        table.push_back(f);
+    table.push_back(minKHz);
+    return table;
+}
+
+// The operating points of the big.LITTLE machine's clusters, highest first.
+const std::vector<unsigned> littleTable = {1800000, 1608000, 1416000, 1200000, 1008000, 816000, 600000, 408000};
+const std::vector<unsigned> bigTable = {2400000, 2208000, 2016000, 1800000, 1608000, 1416000,
+                                        1200000, 1008000, 816000,  600000,  408000};
+constexpr int littleCapacity = 446;
+constexpr int bigCapacity = 1024;
+
+// The hybrid machine: 6 performance cores with two threads each, then 8 efficient cores.
+constexpr int hybridPThreads = 12;
+constexpr int hybridCpus = 20;
+constexpr unsigned hybridPMaxKHz = 4700000;
+constexpr unsigned hybridEMaxKHz = 3400000;
+
+} // namespace
 
 SimMachine::SimMachine(Config config, Clock clockFn)
     : cfg(std::move(config))
     , clock(clockFn ? std::move(clockFn) : Clock(steadyNow))
 {
+    if (cfg.machine == Machine::Hybrid) {
+        cfg.cpus = hybridCpus;
+        cfg.driver = Driver::IntelPstate;
+        cfg.minKHz = 800000;
+        cfg.maxKHz = hybridPMaxKHz;
+        if (cfg.model.empty())
+            cfg.model = "12th Gen Intel(R) Core(TM) i7-12700H";
+    } else if (cfg.machine == Machine::BigLittle) {
+        cfg.cpus = 8;
+        cfg.driver = Driver::CpufreqDt;
+        cfg.minKHz = littleTable.back();
+        cfg.maxKHz = littleTable.front();
+    }
     const Flavour &flavour = flavourOf(cfg.driver);
     cfg.cpus = std::max(1, cfg.cpus);
     if (cfg.minKHz == 0)
@@ -248,44 +305,126 @@ SimMachine::SimMachine(Config config, Clock clockFn)
     cfg.maxKHz = std::max(cfg.maxKHz, cfg.minKHz);
     modelName = cfg.model.empty() ? flavour.model : cfg.model;
 
-    const unsigned span = cfg.maxKHz - cfg.minKHz;
-    if (hasTable()) {
-        // Evenly spaced P-states in whole 100 MHz steps, at most 16 of them so that the statistics'
-        // transition table fits its page, listed from the top as ACPI lists them.
-        unsigned step = ((span / 15 + 99999) / 100000) * 100000;
-        step = std::max(step, 100000u);
-        for (unsigned f = cfg.maxKHz; f > cfg.minKHz; f = f >= cfg.minKHz + step ? f - step : cfg.minKHz)
-            table.push_back(f);
-        table.push_back(cfg.minKHz);
-    }
-    baseFreq = std::clamp(roundTo100MHz(cfg.maxKHz * 0.85), cfg.minKHz, cfg.maxKHz);
     lowestNonlinearFreq = std::clamp(roundTo100MHz(cfg.maxKHz * 0.38), cfg.minKHz, cfg.maxKHz);
     eppDefault = 0x80; // balance_performance, what firmware usually hands over
     // The lowest percentage intel_pstate lets min_perf_pct go to: the hardware minimum's share.
     minPerfPct = cfg.minKHz * 100 / cfg.maxKHz;
 
     startNs = now();
-    policies.resize(static_cast<std::size_t>(cfg.cpus));
+    buildLayout(flavour.governor);
+    if (cfg.machine == Machine::Hybrid)
+        addHybridDevices();
+}
+
+void SimMachine::buildLayout(const char *governor)
+{
+    cores.assign(static_cast<std::size_t>(cfg.cpus), Core{});
+    const auto addPolicy = [&](int first, int count, unsigned minKHz, unsigned maxKHz, std::vector<unsigned> table) {
+        Policy p;
+        p.number = first;
+        for (int cpu = first; cpu < first + count; ++cpu) {
+            p.cpus.push_back(cpu);
+            cores[static_cast<std::size_t>(cpu)].policy = policies.size();
+        }
+        p.hwMin = minKHz;
+        p.hwMax = maxKHz;
+        p.base = std::clamp(roundTo100MHz(maxKHz * 0.85), minKHz, maxKHz);
+        p.table = std::move(table);
+        policies.push_back(std::move(p));
+    };
     for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
-        Policy &p = policies[static_cast<std::size_t>(cpu)];
-        p.governor = flavour.governor;
+        Core &c = cores[static_cast<std::size_t>(cpu)];
+        c.coreId = cpu;
+        c.thread = {cpu};
+    }
+    switch (cfg.machine) {
+    case Machine::Hybrid:
+        for (int cpu = 0; cpu < hybridCpus; ++cpu) {
+            Core &c = cores[static_cast<std::size_t>(cpu)];
+            if (cpu < hybridPThreads) {
+                // SMT pairs 0-1, 2-3, ...: each thread its own policy, as intel_pstate has it.
+                c.coreId = cpu / 2;
+                c.thread = {cpu & ~1, cpu | 1};
+                addPolicy(cpu, 1, cfg.minKHz, hybridPMaxKHz, {});
+            } else {
+                c.coreId = hybridPThreads / 2 + (cpu - hybridPThreads);
+                addPolicy(cpu, 1, cfg.minKHz, hybridEMaxKHz, {});
+            }
+        }
+        break;
+    case Machine::BigLittle:
+        addPolicy(0, 4, littleTable.back(), littleTable.front(), littleTable);
+        addPolicy(4, 4, bigTable.back(), bigTable.front(), bigTable);
+        for (int cpu = 0; cpu < 8; ++cpu)
+            cores[static_cast<std::size_t>(cpu)].capacity = cpu < 4 ? littleCapacity : bigCapacity;
+        break;
+    case Machine::Plain:
+        for (int cpu = 0; cpu < cfg.cpus; ++cpu)
+            addPolicy(cpu, 1, cfg.minKHz, cfg.maxKHz,
+                      hasTable() ? evenTable(cfg.minKHz, cfg.maxKHz) : std::vector<unsigned>{});
+        break;
+    }
+    for (Policy &p : policies) {
+        p.governor = governor;
         // The user's requests start at the QoS defaults: no lower bound, no upper bound.
         p.minRequest = 0;
         p.maxRequest = INT_MAX;
         p.epp = eppDefault;
         p.eppBeforePerformance = eppDefault;
         resolveLimits(p);
-        p.timeInStateNs.assign(table.size(), 0);
-        p.transitions.assign(table.size() * table.size(), 0);
+        p.timeInStateNs.assign(p.table.size(), 0);
+        p.transitions.assign(p.table.size() * p.table.size(), 0);
         p.lastNs = startNs;
-        p.cur = targetFrequency(cpu, 0);
+        p.cur = targetFrequency(p, 0);
         p.setspeed = p.cur;
     }
 }
 
+void SimMachine::addHybridDevices()
+{
+    // The two kinds of core each have a PMU device listing their CPUs.
+    const auto list = [](const char *text) {
+        return [text](std::string &out) {
+            out = text;
+            return 0;
+        };
+    };
+    addFile("/sys/devices/cpu_core/cpus", 0444, list("0-11\n"));
+    addFile("/sys/devices/cpu_atom/cpus", 0444, list("12-19\n"));
+}
+
+SimMachine::Policy &SimMachine::policyOf(int cpu)
+{
+    return policies[cores[static_cast<std::size_t>(cpu)].policy];
+}
+
+std::optional<std::size_t> SimMachine::policyIndex(int number) const
+{
+    for (std::size_t i = 0; i < policies.size(); ++i)
+        if (policies[i].number == number)
+            return i;
+    return std::nullopt;
+}
+
+std::optional<SimMachine::Machine> SimMachine::machineFromName(std::string_view name)
+{
+    if (name == "plain")
+        return Machine::Plain;
+    if (name == "hybrid")
+        return Machine::Hybrid;
+    if (name == "biglittle")
+        return Machine::BigLittle;
+    return std::nullopt;
+}
+
+void SimMachine::observeWrites(WriteObserver observer)
+{
+    writeObserver = std::move(observer);
+}
+
 std::optional<SimMachine::Driver> SimMachine::driverFromName(std::string_view name)
 {
-    for (Driver d : {Driver::AcpiCpufreq, Driver::IntelPstate, Driver::AmdPstateEpp})
+    for (Driver d : {Driver::AcpiCpufreq, Driver::IntelPstate, Driver::AmdPstateEpp, Driver::CpufreqDt})
         if (name == flavourOf(d).driver)
             return d;
     return std::nullopt;
@@ -303,14 +442,14 @@ const SimMachine::Config &SimMachine::config() const
 
 const std::vector<unsigned> &SimMachine::frequencyTable() const
 {
-    return table;
+    return policies.front().table;
 }
 
 bool SimMachine::isSetPolicyDriver() const
 {
     // intel_pstate and amd-pstate-epp pick P-states themselves in active mode only; in passive
     // (and amd's guided) mode they serve the generic governors.
-    return cfg.driver != Driver::AcpiCpufreq && mode == "active";
+    return (cfg.driver == Driver::IntelPstate || cfg.driver == Driver::AmdPstateEpp) && mode == "active";
 }
 
 bool SimMachine::hasEpp() const
@@ -327,7 +466,7 @@ bool SimMachine::hasBoostFile() const
 bool SimMachine::hasEpb() const
 {
     // The energy-performance bias is an Intel feature.
-    return cfg.driver != Driver::AmdPstateEpp;
+    return cfg.driver == Driver::AcpiCpufreq || cfg.driver == Driver::IntelPstate;
 }
 
 std::vector<std::string> SimMachine::driverDirFiles() const
@@ -352,14 +491,14 @@ std::string SimMachine::effectiveDriverName() const
     return driverName(cfg.driver);
 }
 
-unsigned SimMachine::hardwareMax() const
+unsigned SimMachine::hardwareMax(const Policy &p) const
 {
     if (turbo)
-        return cfg.maxKHz;
+        return p.hwMax;
     // Without turbo: below the top P-state (acpi-cpufreq's turbo entry) or at the base frequency.
-    if (hasTable())
-        return table.size() > 1 ? table[1] : table.front();
-    return baseFreq;
+    if (!p.table.empty())
+        return p.table.size() > 1 ? p.table[1] : p.table.front();
+    return p.base;
 }
 
 int SimMachine::prefcoreRanking(int cpu) const
@@ -371,7 +510,7 @@ int SimMachine::prefcoreRanking(int cpu) const
 
 bool SimMachine::hasTable() const
 {
-    return cfg.driver == Driver::AcpiCpufreq;
+    return cfg.driver == Driver::AcpiCpufreq || cfg.driver == Driver::CpufreqDt;
 }
 
 std::vector<std::string> SimMachine::governors() const
@@ -380,6 +519,8 @@ std::vector<std::string> SimMachine::governors() const
         return {"performance", "powersave", "schedutil", "ondemand", "conservative", "userspace"};
     if (isSetPolicyDriver())
         return {"performance", "powersave"};
+    if (cfg.driver == Driver::CpufreqDt)
+        return {"conservative", "ondemand", "userspace", "powersave", "performance", "schedutil"};
     return {"performance", "powersave", "schedutil", "ondemand", "userspace"};
 }
 
@@ -412,6 +553,22 @@ const std::vector<SimMachine::Attribute> &SimMachine::policyAttributes() const
         {"energy_performance_available_preferences", 0444},
         {"energy_performance_preference", 0644},
         {"related_cpus", 0444},
+        {"scaling_available_governors", 0444},
+        {"scaling_cur_freq", 0444},
+        {"scaling_driver", 0444},
+        {"scaling_governor", 0644},
+        {"scaling_max_freq", 0644},
+        {"scaling_min_freq", 0644},
+        {"scaling_setspeed", 0644},
+    };
+    static const std::vector<Attribute> dt = {
+        {"affected_cpus", 0444},
+        {"cpuinfo_cur_freq", 0400},
+        {"cpuinfo_max_freq", 0444},
+        {"cpuinfo_min_freq", 0444},
+        {"cpuinfo_transition_latency", 0444},
+        {"related_cpus", 0444},
+        {"scaling_available_frequencies", 0444},
         {"scaling_available_governors", 0444},
         {"scaling_cur_freq", 0444},
         {"scaling_driver", 0444},
@@ -455,6 +612,8 @@ const std::vector<SimMachine::Attribute> &SimMachine::policyAttributes() const
         return hasEpp() ? intel : intelPassive;
     case Driver::AmdPstateEpp:
         return hasEpp() ? amd : amdPassive;
+    case Driver::CpufreqDt:
+        return dt;
     case Driver::AcpiCpufreq:
         break;
     }
@@ -518,19 +677,21 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
         if (components[2] == "boost")
             return components.size() == 3 && hasBoostFile() ? std::optional<L>(L{L::BoostFile, -1, "boost"})
                                                             : std::nullopt;
-        const std::optional<int> cpu = numberAfter(components[2], "policy", cfg.cpus);
-        if (!cpu)
+        const std::optional<int> number = numberAfter(components[2], "policy", cfg.cpus);
+        const std::optional<std::size_t> index = number ? policyIndex(*number) : std::nullopt;
+        if (!index)
             return std::nullopt;
+        const int pi = static_cast<int>(*index);
         if (components.size() == 3)
-            return L{L::PolicyDir, *cpu, {}};
+            return L{L::PolicyDir, pi, {}};
         const std::string &name = components[3];
         if (components.size() == 4 && modeOf(policyAttributes(), name))
-            return L{L::PolicyAttr, *cpu, name};
+            return L{L::PolicyAttr, pi, name};
         if (hasTable() && name == "stats") {
             if (components.size() == 4)
-                return L{L::StatsDir, *cpu, {}};
+                return L{L::StatsDir, pi, {}};
             if (components.size() == 5 && modeOf(statsAttributes(), components[4]))
-                return L{L::StatsAttr, *cpu, components[4]};
+                return L{L::StatsAttr, pi, components[4]};
         }
         return std::nullopt;
     }
@@ -543,13 +704,32 @@ std::optional<SimMachine::Location> SimMachine::locate(const std::string &path) 
         return L{L::CoreOnline, *cpu, {}};
     if (components.size() == 3 && components[2] == "cpufreq")
         return L{L::CoreCpufreqLink, *cpu, {}};
+    const bool online = cores[static_cast<std::size_t>(*cpu)].online;
+    if (components[2] == "thermal_throttle" && online && hasThrottleFiles(*cpu)) {
+        if (components.size() == 3)
+            return L{L::ThrottleDir, *cpu, {}};
+        std::string ignored;
+        if (components.size() == 4 && showThrottle(*cpu, components[3], ignored) == 0)
+            return L{L::ThrottleAttr, *cpu, components[3]};
+        return std::nullopt;
+    }
     // The bias lives in power/ while the CPU is online, as the kernel adds and removes it.
-    if (components[2] == "power" && hasEpb() && policies[static_cast<std::size_t>(*cpu)].online) {
+    if (components[2] == "power" && hasEpb() && online) {
         if (components.size() == 3)
             return L{L::CorePowerDir, *cpu, {}};
         if (components.size() == 4 && components[3] == "energy_perf_bias")
             return L{L::EpbAttr, *cpu, {}};
     }
+    // topology/ likewise exists only while the CPU is online.
+    if (components[2] == "topology" && online) {
+        if (components.size() == 3)
+            return L{L::CoreTopologyDir, *cpu, {}};
+        if (components.size() == 4 && contains(topologyFiles, components[3]))
+            return L{L::TopologyAttr, *cpu, components[3]};
+    }
+    if (components.size() == 3 && components[2] == "cpu_capacity"
+        && cores[static_cast<std::size_t>(*cpu)].capacity >= 0)
+        return L{L::CpuCapacity, *cpu, {}};
     return std::nullopt;
 }
 
@@ -574,7 +754,11 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &servedPath) 
     case Location::CpuidleDir:
     case Location::DriverDir:
     case Location::CorePowerDir:
+    case Location::CoreTopologyDir:
+    case Location::ThrottleDir:
         return Node{NodeType::Directory, 0755, {}, 0};
+    case Location::ThrottleAttr:
+        return Node{NodeType::File, 0444, {}, page};
     case Location::BoostFile:
     case Location::EpbAttr:
         return Node{NodeType::File, 0644, {}, page};
@@ -584,11 +768,14 @@ std::optional<SimMachine::Node> SimMachine::node(const std::string &servedPath) 
         return Node{NodeType::File, 0444, {}, 0};
     case Location::TopFile:
     case Location::CpuidleAttr:
+    case Location::TopologyAttr:
+    case Location::CpuCapacity:
         return Node{NodeType::File, 0444, {}, page};
     case Location::CoreOnline:
         return Node{NodeType::File, 0644, {}, page};
     case Location::CoreCpufreqLink: {
-        std::string target = "../cpufreq/policy" + std::to_string(where->cpu);
+        std::string target =
+            "../cpufreq/policy" + std::to_string(policies[cores[static_cast<std::size_t>(where->cpu)].policy].number);
         const std::size_t size = target.size();
         return Node{NodeType::Symlink, 0777, std::move(target), size};
     }
@@ -626,18 +813,33 @@ std::vector<std::string> SimMachine::list(const std::string &servedPath) const
         if (cfg.driver == Driver::AmdPstateEpp)
             names.emplace_back("amd_pstate");
         break;
-    case Location::CoreDir:
+    case Location::CoreDir: {
+        const Core &c = cores[static_cast<std::size_t>(where->cpu)];
         names.emplace_back("cpufreq");
+        if (c.capacity >= 0)
+            names.emplace_back("cpu_capacity");
         if (where->cpu != 0)
             names.emplace_back("online");
-        if (hasEpb() && policies[static_cast<std::size_t>(where->cpu)].online)
+        if (hasEpb() && c.online)
             names.emplace_back("power");
+        if (c.online)
+            names.emplace_back("topology");
+        if (hasThrottleFiles(where->cpu))
+            names.emplace_back("thermal_throttle");
+        break;
+    }
+    case Location::CoreTopologyDir:
+        names.assign(std::begin(topologyFiles), std::end(topologyFiles));
+        break;
+    case Location::ThrottleDir:
+        names = {"core_throttle_count",    "core_throttle_max_time_ms",    "core_throttle_total_time_ms",
+                 "package_throttle_count", "package_throttle_max_time_ms", "package_throttle_total_time_ms"};
         break;
     case Location::PolicyRoot:
         if (hasBoostFile())
             names.emplace_back("boost");
-        for (int cpu = 0; cpu < cfg.cpus; ++cpu)
-            names.push_back("policy" + std::to_string(cpu));
+        for (const Policy &p : policies)
+            names.push_back("policy" + std::to_string(p.number));
         break;
     case Location::DriverDir:
         names = driverDirFiles();
@@ -707,29 +909,42 @@ int SimMachine::read(const std::string &servedPath, std::string &out)
         return 0;
     case Location::CpuidleAttr:
         if (where->name == "current_driver")
-            out = cfg.driver == Driver::IntelPstate ? "intel_idle\n" : "acpi_idle\n";
+            out = cfg.driver == Driver::IntelPstate ? "intel_idle\n"
+                  : cfg.driver == Driver::CpufreqDt ? "psci_idle\n"
+                                                    : "acpi_idle\n";
         else
             out = "menu\n";
         return 0;
     case Location::CoreOnline:
-        out = policies[static_cast<std::size_t>(where->cpu)].online ? "1\n" : "0\n";
+        out = cores[static_cast<std::size_t>(where->cpu)].online ? "1\n" : "0\n";
         return 0;
-    case Location::PolicyAttr:
-        if (!policies[static_cast<std::size_t>(where->cpu)].online)
+    case Location::PolicyAttr: {
+        Policy &p = policies[static_cast<std::size_t>(where->cpu)];
+        if (!p.online)
             return EBUSY;
-        return showPolicy(where->cpu, where->name, out);
-    case Location::StatsAttr:
-        if (!policies[static_cast<std::size_t>(where->cpu)].online)
+        return showPolicy(p, where->name, out);
+    }
+    case Location::StatsAttr: {
+        Policy &p = policies[static_cast<std::size_t>(where->cpu)];
+        if (!p.online)
             return EBUSY;
-        return showStats(where->cpu, where->name, out);
+        return showStats(p, where->name, out);
+    }
+    case Location::TopologyAttr:
+        return showTopology(where->cpu, where->name, out);
+    case Location::CpuCapacity:
+        out = std::to_string(cores[static_cast<std::size_t>(where->cpu)].capacity) + '\n';
+        return 0;
     case Location::BoostFile:
         out = turbo ? "1\n" : "0\n";
         return 0;
     case Location::DriverAttr:
         return showGlobal(where->name, out);
     case Location::EpbAttr:
-        out = std::to_string(policies[static_cast<std::size_t>(where->cpu)].epb) + '\n';
+        out = std::to_string(cores[static_cast<std::size_t>(where->cpu)].epb) + '\n';
         return 0;
+    case Location::ThrottleAttr:
+        return showThrottle(where->cpu, where->name, out);
     default:
         return EISDIR;
     }
@@ -745,6 +960,14 @@ long SimMachine::write(const std::string &servedPath, std::string_view data)
     // kernfs hands a store at most one page per write(2) and reports only that much as written.
     const std::size_t count = std::min(data.size(), cfg.pageSize);
     const std::string_view text = asCString(data.substr(0, count));
+    const long result = store(path, text, count);
+    if (writeObserver)
+        writeObserver(path, text, result);
+    return result;
+}
+
+long SimMachine::store(const std::string &path, std::string_view text, std::size_t count)
+{
     if (const auto extra = extraFiles.find(path); extra != extraFiles.end())
         return extra->second.store ? extra->second.store(text, count) : -EACCES;
     const std::optional<Location> where = locate(path);
@@ -753,16 +976,18 @@ long SimMachine::write(const std::string &servedPath, std::string_view data)
     switch (where->kind) {
     case Location::CoreOnline:
         return storeOnline(where->cpu, text, count);
-    case Location::PolicyAttr:
-        if (!policies[static_cast<std::size_t>(where->cpu)].online)
+    case Location::PolicyAttr: {
+        Policy &p = policies[static_cast<std::size_t>(where->cpu)];
+        if (!p.online)
             return -EBUSY;
-        return storePolicy(where->cpu, where->name, text, count);
+        return storePolicy(p, where->name, text, count);
+    }
     case Location::StatsAttr: {
         Policy &p = policies[static_cast<std::size_t>(where->cpu)];
         if (!p.online)
             return -EBUSY;
         // reset, the only writable statistic: any text clears the counters.
-        advance(where->cpu, now());
+        advance(p, now());
         std::fill(p.timeInStateNs.begin(), p.timeInStateNs.end(), 0);
         std::fill(p.transitions.begin(), p.transitions.end(), 0u);
         p.totalTransitions = 0;
@@ -789,6 +1014,67 @@ long SimMachine::write(const std::string &servedPath, std::string_view data)
 void SimMachine::addFile(const std::string &path, unsigned mode, Show show, Store store, std::size_t size)
 {
     extraFiles[path] = ExtraFile{mode, std::move(show), std::move(store), size};
+}
+
+void SimMachine::addPowerSupply()
+{
+    struct Supply {
+        bool online = true;
+        int capacity = 80;
+    };
+    const auto state = std::make_shared<Supply>();
+    const std::string ac = "/sys/class/power_supply/AC/";
+    const std::string battery = "/sys/class/power_supply/BAT0/";
+    const auto constant = [](std::string text) {
+        return [text = std::move(text)](std::string &out) {
+            out = text;
+            return 0;
+        };
+    };
+    // A number from min to max, with an optional newline, as the kernel's kstrtoint takes it.
+    const auto number = [](std::string_view text, int min, int max) -> std::optional<int> {
+        if (!text.empty() && text.back() == '\n')
+            text.remove_suffix(1);
+        if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        const int value = std::stoi(std::string(text));
+        if (value < min || value > max)
+            return std::nullopt;
+        return value;
+    };
+    addFile(ac + "type", 0444, constant("Mains\n"));
+    addFile(
+        ac + "online", 0644,
+        [state](std::string &out) {
+            out = state->online ? "1\n" : "0\n";
+            return 0;
+        },
+        [state, number](std::string_view text, std::size_t count) -> long {
+            const std::optional<int> value = number(text, 0, 1);
+            if (!value)
+                return -EINVAL;
+            state->online = *value == 1;
+            return static_cast<long>(count);
+        });
+    addFile(battery + "type", 0444, constant("Battery\n"));
+    addFile(battery + "present", 0444, constant("1\n"));
+    addFile(
+        battery + "capacity", 0644,
+        [state](std::string &out) {
+            out = std::to_string(state->capacity) + '\n';
+            return 0;
+        },
+        [state, number](std::string_view text, std::size_t count) -> long {
+            const std::optional<int> value = number(text, 0, 100);
+            if (!value)
+                return -EINVAL;
+            state->capacity = *value;
+            return static_cast<long>(count);
+        });
+    addFile(battery + "status", 0444, [state](std::string &out) {
+        out = !state->online ? "Discharging\n" : state->capacity >= 100 ? "Full\n" : "Charging\n";
+        return 0;
+    });
 }
 
 std::string SimMachine::canonical(const std::string &path)
@@ -833,12 +1119,12 @@ std::string SimMachine::cpuList(bool online) const
     std::string text;
     int cpu = 0;
     while (cpu < cfg.cpus) {
-        if (policies[static_cast<std::size_t>(cpu)].online != online) {
+        if (cores[static_cast<std::size_t>(cpu)].online != online) {
             ++cpu;
             continue;
         }
         int last = cpu;
-        while (last + 1 < cfg.cpus && policies[static_cast<std::size_t>(last) + 1].online == online)
+        while (last + 1 < cfg.cpus && cores[static_cast<std::size_t>(last) + 1].online == online)
             ++last;
         if (!text.empty())
             text += ',';
@@ -852,20 +1138,23 @@ std::string SimMachine::cpuList(bool online) const
 
 std::string SimMachine::cpuInfoText()
 {
+    if (cfg.driver == Driver::CpufreqDt)
+        return armCpuInfoText();
     const Flavour &flavour = flavourOf(cfg.driver);
     const std::int64_t t = now();
-    // Two threads per core when the count allows it, as on the desktop components named by default.
-    const int cores = cfg.cpus % 2 == 0 ? cfg.cpus / 2 : cfg.cpus;
+    // The physical cores, as topology/ has them.
+    const int physical = cores.empty() ? 0 : cores.back().coreId + 1;
     char bogomips[32];
     // Twice the nominal clock: the top P-state for acpi-cpufreq, the base frequency for the others.
-    const unsigned nominal = hasTable() ? cfg.maxKHz : baseFreq;
+    const unsigned nominal = hasTable() ? cfg.maxKHz : policies.front().base;
     std::snprintf(bogomips, sizeof bogomips, "%.2f", 2.0 * nominal / 1000.0);
     std::string text;
     for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
-        Policy &p = policies[static_cast<std::size_t>(cpu)];
-        if (!p.online)
+        const Core &c = cores[static_cast<std::size_t>(cpu)];
+        if (!c.online)
             continue; // /proc/cpuinfo lists online CPUs only
-        advance(cpu, t);
+        Policy &p = policyOf(cpu);
+        advance(p, t);
         char mhz[32];
         std::snprintf(mhz, sizeof mhz, "%.3f", p.cur / 1000.0);
         text += "processor\t: " + std::to_string(cpu) + '\n';
@@ -878,8 +1167,8 @@ std::string SimMachine::cpuInfoText()
         text += "cache size\t: " + std::to_string(flavour.cacheKB) + " KB\n";
         text += "physical id\t: 0\n";
         text += "siblings\t: " + std::to_string(cfg.cpus) + '\n';
-        text += "core id\t\t: " + std::to_string(cpu % cores) + '\n';
-        text += "cpu cores\t: " + std::to_string(cores) + '\n';
+        text += "core id\t\t: " + std::to_string(c.coreId) + '\n';
+        text += "cpu cores\t: " + std::to_string(physical) + '\n';
         text += "apicid\t\t: " + std::to_string(cpu) + '\n';
         text += "fpu\t\t: yes\n";
         text += std::string("flags\t\t: fpu vme de pse tsc msr pae mce cx8 apic sep mtrr pge mca cmov pat pse36 "
@@ -894,27 +1183,105 @@ std::string SimMachine::cpuInfoText()
     return text;
 }
 
-int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
+std::string SimMachine::armCpuInfoText()
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
+    // arm64's layout: no model name, no clock; the big cores are another part than the little ones.
+    std::string text;
+    for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
+        const Core &c = cores[static_cast<std::size_t>(cpu)];
+        if (!c.online)
+            continue;
+        const bool big = c.capacity == bigCapacity;
+        text += "processor\t: " + std::to_string(cpu) + '\n';
+        text += "BogoMIPS\t: 48.00\n";
+        text += "Features\t: fp asimd evtstrm aes pmull sha1 sha2 crc32 atomics fphp asimdhp cpuid asimdrdm lrcpc "
+                "dcpop asimddp\n";
+        text += "CPU implementer\t: 0x41\n";
+        text += "CPU architecture: 8\n";
+        text += std::string("CPU variant\t: ") + (big ? "0x3" : "0x2") + '\n';
+        text += std::string("CPU part\t: ") + (big ? "0xd0b" : "0xd05") + '\n';
+        text += "CPU revision\t: 0\n\n";
+    }
+    return text;
+}
+
+std::string SimMachine::affectedCpus(const Policy &p) const
+{
+    std::string text;
+    for (int cpu : p.cpus) {
+        if (!cores[static_cast<std::size_t>(cpu)].online)
+            continue;
+        text += (text.empty() ? "" : " ") + std::to_string(cpu);
+    }
+    return text + '\n';
+}
+
+std::string SimMachine::siblingList(int cpu) const
+{
+    // The kernel's list format over the online threads: "0-1", "4".
+    std::vector<int> online;
+    for (int t : cores[static_cast<std::size_t>(cpu)].thread)
+        if (cores[static_cast<std::size_t>(t)].online)
+            online.push_back(t);
+    std::string text;
+    for (std::size_t i = 0; i < online.size();) {
+        std::size_t j = i;
+        while (j + 1 < online.size() && online[j + 1] == online[j] + 1)
+            ++j;
+        text += (text.empty() ? "" : ",") + std::to_string(online[i]);
+        if (j > i)
+            text += '-' + std::to_string(online[j]);
+        i = j + 1;
+    }
+    return text + '\n';
+}
+
+int SimMachine::showTopology(int cpu, const std::string &name, std::string &out) const
+{
+    if (name == "thread_siblings_list" || name == "core_cpus_list")
+        out = siblingList(cpu);
+    else if (name == "core_id")
+        out = std::to_string(cores[static_cast<std::size_t>(cpu)].coreId) + '\n';
+    else if (name == "physical_package_id" || name == "die_id")
+        out = "0\n"; // one package with one die
+    else
+        return EIO;
+    return 0;
+}
+
+int SimMachine::showPolicy(Policy &p, const std::string &name, std::string &out)
+{
     const auto line = [&out](unsigned long long value) { out = std::to_string(value) + '\n'; };
-    if (name == "affected_cpus" || name == "related_cpus" || name == "freqdomain_cpus") {
-        line(static_cast<unsigned>(cpu));
-    } else if (name == "bios_limit" || name == "amd_pstate_max_freq") {
-        line(cfg.maxKHz);
+    if (name == "affected_cpus") {
+        out = affectedCpus(p);
+    } else if (name == "related_cpus" || name == "freqdomain_cpus") {
+        out.clear();
+        for (int cpu : p.cpus)
+            out += (out.empty() ? "" : " ") + std::to_string(cpu);
+        out += '\n';
+    } else if (name == "bios_limit") {
+        line(cfg.biosLimitKHz ? std::min(cfg.biosLimitKHz, p.hwMax) : p.hwMax);
+    } else if (name == "amd_pstate_max_freq") {
+        line(p.hwMax);
     } else if (name == "cpuinfo_max_freq") {
-        line(hardwareMax());
+        line(hardwareMax(p));
     } else if (name == "cpuinfo_min_freq") {
-        line(cfg.minKHz);
+        line(p.hwMin);
     } else if (name == "cpuinfo_transition_latency") {
         // In nanoseconds; the drivers that pick P-states themselves do not report one.
         line(isSetPolicyDriver() ? 0 : 10000);
     } else if (name == "cpuinfo_cur_freq" || name == "scaling_cur_freq") {
-        advance(cpu, now());
+        advance(p, now());
         line(p.cur);
     } else if (name == "scaling_available_frequencies") {
-        for (unsigned f : table)
-            out += std::to_string(f) + ' ';
+        // ACPI lists its P-states from the top, an OPP table from the bottom.
+        if (cfg.driver == Driver::CpufreqDt) {
+            for (auto f = p.table.rbegin(); f != p.table.rend(); ++f)
+                out += std::to_string(*f) + ' ';
+        } else {
+            for (unsigned f : p.table)
+                out += std::to_string(f) + ' ';
+        }
         out += '\n';
     } else if (name == "scaling_available_governors") {
         if (isSetPolicyDriver()) {
@@ -934,17 +1301,17 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
         line(p.minFreq);
     } else if (name == "scaling_setspeed") {
         if (p.governor == "userspace") {
-            advance(cpu, now());
+            advance(p, now());
             line(p.cur);
         } else {
             out = "<unsupported>\n";
         }
     } else if (name == "base_frequency") {
-        line(baseFreq);
+        line(p.base);
     } else if (name == "amd_pstate_lowest_nonlinear_freq") {
         line(lowestNonlinearFreq);
     } else if (name == "amd_pstate_highest_perf" || name == "amd_pstate_prefcore_ranking") {
-        line(static_cast<unsigned>(prefcoreRanking(cpu)));
+        line(static_cast<unsigned>(prefcoreRanking(p.number)));
     } else if (name == "energy_performance_available_preferences") {
         for (const char *n : eppNames)
             out += std::string(n) + ' ';
@@ -957,10 +1324,10 @@ int SimMachine::showPolicy(int cpu, const std::string &name, std::string &out)
     return 0;
 }
 
-int SimMachine::showStats(int cpu, const std::string &name, std::string &out)
+int SimMachine::showStats(Policy &p, const std::string &name, std::string &out)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
-    advance(cpu, now());
+    advance(p, now());
+    const std::vector<unsigned> &table = p.table;
     const std::size_t n = table.size();
     if (name == "time_in_state") {
         // Reported in clock ticks of USER_HZ (100 per second).
@@ -996,29 +1363,35 @@ long SimMachine::storeOnline(int cpu, std::string_view text, std::size_t count)
     if (text != "0" && text != "1" && text != "0\n" && text != "1\n")
         return -EINVAL;
     const bool online = text.front() == '1';
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
-    if (p.online == online)
+    Core &c = cores[static_cast<std::size_t>(cpu)];
+    if (c.online == online)
+        return static_cast<long>(count);
+    c.online = online;
+    // The policy stays active while any of its CPUs is online.
+    Policy &p = policyOf(cpu);
+    const bool active = std::any_of(p.cpus.begin(), p.cpus.end(),
+                                    [this](int member) { return cores[static_cast<std::size_t>(member)].online; });
+    if (active == p.online)
         return static_cast<long>(count);
     const std::int64_t t = now();
-    advance(cpu, t);
-    p.online = online;
-    if (online) {
+    advance(p, t);
+    p.online = active;
+    if (active) {
         // The governor starts again with the settings the policy kept while it was inactive.
         p.lastNs = t;
-        retarget(cpu, t);
+        retarget(p, t);
         if (cfg.forgetOnOnline)
-            resetPolicy(cpu, t);
+            resetPolicy(p, t);
     }
     return static_cast<long>(count);
 }
 
-long SimMachine::storePolicy(int cpu, const std::string &name, std::string_view text, std::size_t count)
+long SimMachine::storePolicy(Policy &p, const std::string &name, std::string_view text, std::size_t count)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
     if (name == "scaling_governor") {
-        const long result = storeGovernor(cpu, text, count);
+        const long result = storeGovernor(p, text, count);
         if (result > 0)
-            retarget(cpu, now());
+            retarget(p, now());
         return result;
     }
     if (name == "energy_performance_preference")
@@ -1032,10 +1405,10 @@ long SimMachine::storePolicy(int cpu, const std::string &name, std::string_view 
         const auto request = static_cast<std::int32_t>(static_cast<std::uint32_t>(*value));
         if (request < 0)
             return -EINVAL;
-        advance(cpu, now());
+        advance(p, now());
         (name == "scaling_min_freq" ? p.minRequest : p.maxRequest) = request;
         resolveLimits(p);
-        retarget(cpu, now());
+        retarget(p, now());
         return static_cast<long>(count);
     }
     if (name == "scaling_setspeed") {
@@ -1044,17 +1417,16 @@ long SimMachine::storePolicy(int cpu, const std::string &name, std::string_view 
         const std::optional<std::uint64_t> value = scanUnsigned(text);
         if (!value)
             return -EINVAL;
-        advance(cpu, now());
+        advance(p, now());
         p.setspeed = static_cast<unsigned>(*value);
-        retarget(cpu, now());
+        retarget(p, now());
         return static_cast<long>(count);
     }
     return -EIO;
 }
 
-long SimMachine::storeGovernor(int cpu, std::string_view text, std::size_t count)
+long SimMachine::storeGovernor(Policy &p, std::string_view text, std::size_t count)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
     const std::optional<std::string> word = firstWord(text, 15);
     if (!word)
         return -EINVAL;
@@ -1065,7 +1437,7 @@ long SimMachine::storeGovernor(int cpu, std::string_view text, std::size_t count
     if (chosen.empty())
         return -EINVAL;
 
-    advance(cpu, now());
+    advance(p, now());
     if (chosen != p.governor && isSetPolicyDriver()) {
         // The performance policy pins EPP to performance and gives the old preference back on
         // leaving it.
@@ -1121,58 +1493,61 @@ std::string SimMachine::eppName(int epp) const
 
 void SimMachine::resolveLimits(Policy &p) const
 {
-    const long hwMin = cfg.minKHz;
-    long hwMax = hardwareMax();
+    const long hwMin = p.hwMin;
+    long hwMax = hardwareMax(p);
     long pctMin = hwMin;
     if (cfg.driver == Driver::IntelPstate) {
         // max_perf_pct and min_perf_pct bound every policy, in percent of the maximum in force.
         hwMax = std::max(hwMin, hwMax * static_cast<long>(maxPerfPct) / 100);
-        pctMin = std::clamp(static_cast<long>(hardwareMax()) * static_cast<long>(minPerfPct) / 100, hwMin, hwMax);
+        pctMin = std::clamp(static_cast<long>(hardwareMax(p)) * static_cast<long>(minPerfPct) / 100, hwMin, hwMax);
     }
+    // The firmware's limit (ACPI _PPC) holds the maximum down like a request of its own.
+    if (hasTable() && cfg.biosLimitKHz)
+        hwMax = std::clamp(static_cast<long>(cfg.biosLimitKHz), hwMin, hwMax);
     // The maximum wins: a minimum above it is held back, not refused, and comes back into force
     // once the maximum allows it.
     long max = std::clamp(p.maxRequest, hwMin, hwMax);
     long min = std::clamp(p.minRequest, pctMin, max);
-    if (hasTable()) {
+    if (!p.table.empty()) {
         // With a frequency table, at least one P-state must lie within the limits: if none does,
         // the maximum moves up to the next one. Then both limits settle on P-states without
         // leaving the range.
-        const bool anyInside = std::any_of(table.begin(), table.end(), [&](unsigned f) {
+        const bool anyInside = std::any_of(p.table.begin(), p.table.end(), [&](unsigned f) {
             return static_cast<long>(f) >= min && static_cast<long>(f) <= max;
         });
         if (!anyInside) {
-            max = tableAtLeast(static_cast<unsigned>(max));
+            max = tableAtLeast(p, static_cast<unsigned>(max));
             min = std::clamp(min, hwMin, max);
         }
-        min = tableAtLeast(static_cast<unsigned>(min));
-        max = tableAtMost(static_cast<unsigned>(max));
+        min = tableAtLeast(p, static_cast<unsigned>(min));
+        max = tableAtMost(p, static_cast<unsigned>(max));
     }
     p.minFreq = static_cast<unsigned>(min);
     p.maxFreq = static_cast<unsigned>(max);
 }
 
-unsigned SimMachine::tableAtLeast(unsigned freq) const
+unsigned SimMachine::tableAtLeast(const Policy &p, unsigned freq)
 {
-    unsigned best = table.front(); // the highest
-    for (unsigned f : table)
+    unsigned best = p.table.front(); // the highest
+    for (unsigned f : p.table)
         if (f >= freq && f < best)
             best = f;
     return best;
 }
 
-unsigned SimMachine::tableAtMost(unsigned freq) const
+unsigned SimMachine::tableAtMost(const Policy &p, unsigned freq)
 {
-    unsigned best = table.back(); // the lowest
-    for (unsigned f : table)
+    unsigned best = p.table.back(); // the lowest
+    for (unsigned f : p.table)
         if (f <= freq && f > best)
             best = f;
     return best;
 }
 
-int SimMachine::tableIndex(unsigned freq) const
+int SimMachine::tableIndex(const Policy &p, unsigned freq)
 {
-    for (std::size_t i = 0; i < table.size(); ++i)
-        if (table[i] == freq)
+    for (std::size_t i = 0; i < p.table.size(); ++i)
+        if (p.table[i] == freq)
             return static_cast<int>(i);
     return -1;
 }
@@ -1182,9 +1557,8 @@ std::int64_t SimMachine::now() const
     return clock();
 }
 
-void SimMachine::advance(int cpu, std::int64_t nowNs)
+void SimMachine::advance(Policy &p, std::int64_t nowNs)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
     if (!p.online) {
         // An inactive policy accumulates no statistics.
         p.lastNs = std::max(p.lastNs, nowNs);
@@ -1194,30 +1568,29 @@ void SimMachine::advance(int cpu, std::int64_t nowNs)
         const std::int64_t tick = (p.lastNs - startNs) / tickNs;
         const std::int64_t boundary = startNs + (tick + 1) * tickNs;
         const std::int64_t end = std::min(boundary, nowNs);
-        if (const int i = tableIndex(p.cur); i >= 0)
+        if (const int i = tableIndex(p, p.cur); i >= 0)
             p.timeInStateNs[static_cast<std::size_t>(i)] += end - p.lastNs;
         p.lastNs = end;
         if (end == boundary)
-            moveTo(p, targetFrequency(cpu, tick + 1));
+            moveTo(p, targetFrequency(p, tick + 1));
     }
 }
 
-void SimMachine::retarget(int cpu, std::int64_t nowNs)
+void SimMachine::retarget(Policy &p, std::int64_t nowNs)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
     if (!p.online)
         return;
-    moveTo(p, targetFrequency(cpu, std::max<std::int64_t>(0, (nowNs - startNs) / tickNs)));
+    moveTo(p, targetFrequency(p, std::max<std::int64_t>(0, (nowNs - startNs) / tickNs)));
 }
 
 void SimMachine::moveTo(Policy &p, unsigned freq)
 {
     if (freq == p.cur)
         return;
-    const int from = tableIndex(p.cur);
-    const int to = tableIndex(freq);
+    const int from = tableIndex(p, p.cur);
+    const int to = tableIndex(p, freq);
     if (from >= 0 && to >= 0) {
-        p.transitions[static_cast<std::size_t>(from) * table.size() + static_cast<std::size_t>(to)]++;
+        p.transitions[static_cast<std::size_t>(from) * p.table.size() + static_cast<std::size_t>(to)]++;
         p.totalTransitions++;
     }
     p.cur = freq;
@@ -1236,21 +1609,21 @@ double SimMachine::load(int cpu, std::int64_t tick) const
     return std::clamp(wave + 0.3 * jitter, 0.0, 1.0);
 }
 
-unsigned SimMachine::targetFrequency(int cpu, std::int64_t tick) const
+unsigned SimMachine::targetFrequency(const Policy &p, std::int64_t tick) const
 {
-    const Policy &p = policies[static_cast<std::size_t>(cpu)];
     const unsigned min = p.minFreq;
-    const unsigned max = p.maxFreq;
+    const unsigned max = packageDevices ? std::max(min, std::min(p.maxFreq, packageCap(p, tick))) : p.maxFreq;
     const auto span = static_cast<double>(max - min);
-    const double l = load(cpu, tick);
-    if (hasTable()) {
+    // A shared policy follows the load of its first CPU.
+    const double l = load(p.number, tick);
+    if (!p.table.empty()) {
         if (p.governor == "performance")
             return max;
         if (p.governor == "powersave")
             return min;
         if (p.governor == "userspace")
-            return tableAtLeast(std::clamp(p.setspeed, min, max));
-        return tableAtLeast(min + static_cast<unsigned>(l * span));
+            return tableAtLeast(p, std::clamp(p.setspeed, min, max));
+        return tableAtLeast(p, min + static_cast<unsigned>(l * span));
     }
     // Without a table the hardware picks any frequency; the policy only sets its leaning.
     if (p.governor == "performance")
@@ -1333,7 +1706,7 @@ long SimMachine::storeEpb(int cpu, std::string_view text, std::size_t count)
     // A number 0-15 or one of the kernel's names for the usual values.
     static const std::pair<const char *, int> names[] = {
         {"performance", 0}, {"balance-performance", 4}, {"normal", 6}, {"balance-power", 8}, {"power", 15}};
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
+    Core &p = cores[static_cast<std::size_t>(cpu)];
     unsigned value = 0;
     if (strictUnsigned(text, value) == 0) {
         if (value > 15)
@@ -1356,29 +1729,28 @@ long SimMachine::storeEpb(int cpu, std::string_view text, std::size_t count)
 void SimMachine::resetPolicies()
 {
     const std::int64_t t = now();
-    for (int cpu = 0; cpu < cfg.cpus; ++cpu)
-        resetPolicy(cpu, t);
+    for (Policy &p : policies)
+        resetPolicy(p, t);
 }
 
-void SimMachine::resetPolicy(int cpu, std::int64_t t)
+void SimMachine::resetPolicy(Policy &p, std::int64_t t)
 {
-    Policy &p = policies[static_cast<std::size_t>(cpu)];
-    advance(cpu, t);
+    advance(p, t);
     p.governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
     p.minRequest = 0;
     p.maxRequest = INT_MAX;
     p.epp = eppDefault;
     p.eppBeforePerformance = eppDefault;
     resolveLimits(p);
-    retarget(cpu, t);
+    retarget(p, t);
 }
 
 void SimMachine::resolveAll()
 {
     const std::int64_t t = now();
-    for (int cpu = 0; cpu < cfg.cpus; ++cpu) {
-        advance(cpu, t);
-        resolveLimits(policies[static_cast<std::size_t>(cpu)]);
-        retarget(cpu, t);
+    for (Policy &p : policies) {
+        advance(p, t);
+        resolveLimits(p);
+        retarget(p, t);
     }
 }
