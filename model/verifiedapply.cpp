@@ -195,7 +195,7 @@ std::optional<VerifiedApply::Result> VerifiedApply::load(CPUInfo &info, const QS
             kept.insert(QStringLiteral("policies"), values);
         chosen.append(kept);
     }
-    SettingsFile::apply(info.cores, chosen, result.report);
+    SettingsFile::apply(info.cores, chosen, info.topology(), result.report);
 
     for (const QJsonValue &entry : qAsConst(chosen)) {
         const QJsonObject object = entry.toObject();
