@@ -6,12 +6,14 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 
 #include "safetext.h"
 #include "sysfsio.h"
+#include "writeobserver.h"
 
 CPUCore::CPUCore() = default;
 
@@ -91,6 +93,8 @@ int CPUCore::storeEnabled(bool enable)
     if (error == 0) {
         enabled = enable;
         onlineError = 0; // the kernel took the state, so it is known again
+        WriteObserver::notify(QFileInfo(dir.absolutePath()).absolutePath(), id, QStringLiteral("online"),
+                              enable ? QStringLiteral("1") : QStringLiteral("0"));
     }
     return error;
 }
@@ -109,7 +113,10 @@ int CPUCore::storePolicy(const QString &name, const QVariant &value)
     policy.value = value.toString();
     if (dirPath.isEmpty())
         return ENOENT;
-    return SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+    const int error = SysfsIO::writeValue(dirPath + "/cpufreq/" + QFile::encodeName(name), policy.value.toLatin1());
+    if (error == 0)
+        WriteObserver::notify(QFileInfo(dir.absolutePath()).absolutePath(), id, name, policy.value);
+    return error;
 }
 
 QString CPUCore::bias(int *readError) const

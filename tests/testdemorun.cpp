@@ -61,7 +61,7 @@ echo "model: $(grep -m1 '^model name' /proc/cpuinfo | sed 's/^[^:]*: //')"
 echo "uid: $(id -u)"
 echo powersave 2>/dev/null >$cpu/cpu1/cpufreq/scaling_governor &&
     echo "governor: $(cat $cpu/cpu1/cpufreq/scaling_governor)"
-echo "environment: $(env | grep -c '^FREQDECK_')"
+echo "environment: $(env | grep '^FREQDECK_' | grep -vc '^FREQDECK_STATE_DIR=')"
 printf 'args:'; printf ' <%s>' "$@"; echo
 exit 7
 )sh";

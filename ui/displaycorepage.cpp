@@ -9,6 +9,8 @@
 
 #include "capchainview.h"
 #include "cpucore.h"
+#include "driftwatch.h"
+#include "holdnotice.h"
 #include "policydisplaywidget.h"
 #include "policyeditorwidget.h"
 
@@ -22,6 +24,7 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     editor = new PolicyEditorWidget(core, this);
     editor->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(editor, &PolicyEditorWidget::applied, display, &PolicyDisplayWidget::showValues);
+    connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::showDrift);
     connect(editor, &PolicyEditorWidget::applied, this, &DisplayCorePage::applied);
 
     policyNote->setObjectName(QStringLiteral("policyNote"));
@@ -34,7 +37,16 @@ DisplayCorePage::DisplayCorePage(CPUCore &core, QWidget *parent)
     editorColumn->addWidget(policyNote);
     editorColumn->addWidget(editor, 1);
 
+    // Above both: the values of this core that changed since freqdeck set them.
+    drift = new QLabel(this);
+    drift->setObjectName(QStringLiteral("drift"));
+    drift->setTextFormat(Qt::PlainText);
+    drift->setWordWrap(true);
+    drift->setStyleSheet(QStringLiteral("QLabel { color: #663300; background: rgba(255, 255, 255, 170);"
+                                        " border: 1px solid #B35900; border-radius: 6px; padding: 4px; }"));
+    drift->hide();
     auto *page = new QVBoxLayout(this);
+    page->addWidget(drift);
     auto *layout = new QHBoxLayout;
     page->addLayout(layout, 1);
     layout->addStretch(1);
@@ -56,6 +68,7 @@ void DisplayCorePage::updateInfo()
     // The list re-reads the core; the editor then shows what was just read.
     display->updateInfo();
     editor->updateInfo();
+    showDrift();
     if (capChain)
         capChain->refresh();
 }
@@ -71,6 +84,22 @@ void DisplayCorePage::showCapChain(CPUInfo &info)
     row->addStretch(1);
     static_cast<QVBoxLayout *>(layout())->addLayout(row);
     capChain->refresh();
+}
+
+void DisplayCorePage::showDrift()
+{
+    // The overview's notice made the watch for this machine.
+    DriftWatch *watch = DriftWatch::current();
+    QStringList lines;
+    if (watch) {
+        for (const DriftWatch::Drift &change : watch->look(core)) {
+            if (change.core == core.core_id())
+                lines << HoldNotice::describe(change);
+        }
+        watch->save();
+    }
+    drift->setText(lines.join(QLatin1Char('\n')));
+    drift->setVisible(!lines.isEmpty());
 }
 
 void DisplayCorePage::showEvent(QShowEvent *)

@@ -39,7 +39,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Marks the values of the core that changed outside freqdeck since it set them.
+    void showDrift();
+
     CPUCore &core;
+    QLabel *drift = nullptr;
     PolicyEditorWidget *editor = nullptr;
     PolicyDisplayWidget *display;
     QLabel *policyNote;

@@ -25,14 +25,18 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "bootdefaults.h"
 #include "cpuinfo.h"
 #include "groupwriter.h"
+#include "holdnotice.h"
+#include "powertoolprobe.h"
 #include "processorpanel.h"
 #include "profiles.h"
 #include "safetext.h"
 #include "switchbutton.h"
 #include "topologytext.h"
 #include "userprofilespanel.h"
+#include "verifiedapply.h"
 #include "writefailure.h"
 
 namespace
@@ -136,6 +140,21 @@ MainPage::MainPage(CPUInfo &cpuInfo, QWidget *parent)
     });
     connect(userProfiles, &UserProfilesPanel::reported, this,
             [this](const ApplyReport &report, const QString &what) { showReport(report, what); });
+
+    // Beside the two: back to what the kernel chose at boot, as the boot unit saved it.
+    auto *defaults = new QPushButton(tr("Boot Defaults"), this);
+    defaults->setObjectName(QStringLiteral("bootDefaults"));
+    defaults->setToolTip(tr("Restores the settings the kernel had at boot"));
+    defaults->resize(qMax(150, defaults->sizeHint().width()), 40);
+    defaults->move(load->x() - 50 - defaults->width(), 430);
+    connect(defaults, &QPushButton::clicked, this, &MainPage::restoreBootDefaults);
+
+    // In the notice's place: a report of the page's own writes covers it while shown.
+    hold = new HoldNotice(
+        cpuInfo, [] { return PowerToolProbe::observe(); }, this);
+    hold->move(notice->pos());
+    hold->setFixedSize(notice->size());
+    hold->stackUnder(notice);
 
     // Under the list of cores: the processor-wide switches, where the machine has any.
     processorPanel = new ProcessorPanel(cpuInfo, this);
@@ -376,6 +395,8 @@ void MainPage::updateOverview()
                          scalingCur, cpuinfoName, cpuinfoCur);
     }
     overviewLabel->setText(text);
+    if (hold)
+        hold->refresh();
 }
 
 int MainPage::detectCurrentGovern()
@@ -424,6 +445,22 @@ void MainPage::loadSettingsFrom(const QString &fileName)
     }
     rereadSettings();
     showReport(report, SafeText::printable(QFileInfo(fileName).fileName()));
+}
+
+void MainPage::restoreBootDefaults()
+{
+    QString error;
+    const std::optional<VerifiedApply::Result> result = VerifiedApply::load(cpuInfo, BootDefaults::path(), &error);
+    if (!result) {
+        QMessageBox::warning(this, tr("Boot defaults"),
+                             tr("The boot defaults cannot be read: %1\nThe boot unit saves them; until the next "
+                                "boot with it enabled there are none.")
+                                 .arg(SafeText::printable(error)));
+        return;
+    }
+    rereadSettings();
+    updateGovern();
+    showReport(result->report, tr("Boot defaults"));
 }
 
 void MainPage::rereadSettings()

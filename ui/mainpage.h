@@ -7,6 +7,7 @@
 #include "updateinfointerface.h"
 
 class CPUInfo;
+class HoldNotice;
 class ProcessorPanel;
 class QFrame;
 class QLabel;
@@ -43,6 +44,8 @@ public:
     // is shown in a warning box; settings of a loaded file that did not take, in the notice.
     void loadSettingsFrom(const QString &fileName);
     void saveSettingsTo(QString fileName);
+    // Applies the kernel's settings saved at boot (BootDefaults); a report as for a loaded file.
+    void restoreBootDefaults();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -81,6 +84,7 @@ private:
     QPlainTextEdit *noticeText = nullptr;
     QString lastDirectory;
     ProcessorPanel *processorPanel = nullptr;
+    HoldNotice *hold = nullptr;
     QComboBox *groupChoice = nullptr;
     QSpinBox *minLimit = nullptr;
     QSpinBox *maxLimit = nullptr;

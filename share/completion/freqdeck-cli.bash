@@ -5,7 +5,7 @@
 _freqdeck_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands='show profile save load boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules'
+    local commands='show status profile save load defaults tools boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules'
     local profiles='performance fast normal slow powersave custom'
     local word command='' json=''
     local i
@@ -27,7 +27,7 @@ _freqdeck_cli()
     case $command in
     '')
         if [[ -n $json ]]; then
-            mapfile -t COMPREPLY < <(compgen -W 'show why' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'show why status load defaults' -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$commands --json --help --version --config-dir --state-dir" -- "$cur")
         fi
@@ -49,11 +49,14 @@ _freqdeck_cli()
         ;;
     load)
         if [[ $cur == -* ]]; then
-            mapfile -t COMPREPLY < <(compgen -W '--trusted-only' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W '--trusted-only --save-defaults --verbose --json --settle-ms --cpu' -- "$cur")
         else
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         fi
+        ;;
+    tools)
+        mapfile -t COMPREPLY < <(compgen -W 'share leave undecided' -- "$cur")
         ;;
     boost)
         mapfile -t COMPREPLY < <(compgen -W 'on off' -- "$cur")

@@ -2,7 +2,7 @@
 # fish completion for freqdeck-cli: its commands and options, the profile names, and file names for
 # save and load.
 
-set -l commands show profile save load boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules
+set -l commands show status profile save load defaults tools boost mode set why profiles save-profile apply rename-profile delete-profile export-profile power-rules
 complete -c freqdeck-cli -f
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the usage and a summary of the commands'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
@@ -23,6 +23,13 @@ complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -a 'active guided
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from mode" -l reapply -d 'Write the settings from before the switch again'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from set" -l cpu -r -a 'all p-cores e-cores' -d 'Only these CPUs (0-3,8, all, p-cores, e-cores or policyN)'
 complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l trusted-only -d 'Load only a file that root alone can have written'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from load" -l save-defaults -d "Save the kernel's settings as the boot defaults first"
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from load defaults" -l verbose -d 'One line per attribute checked'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from load defaults" -l settle-ms -r -d 'Wait this long before the second read'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -a status -d 'What changed outside freqdeck, and other power tools'
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a defaults -d "Restore the kernel's settings from boot"
+complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a tools -d 'What load does while another power tool runs'
+complete -c freqdeck-cli -n "__fish_seen_subcommand_from tools" -a 'share leave undecided' -d Choice
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l config-dir -r -d 'Profiles and power rules in this directory'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands" -l state-dir -r -d 'The manual choice in this directory'
 complete -c freqdeck-cli -n "not __fish_seen_subcommand_from $commands; and not __fish_seen_argument -l json" -a profiles -d 'List your own profiles'

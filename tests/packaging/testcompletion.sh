@@ -28,14 +28,15 @@ expect() {
     [ "$got" = "$wanted" ] || { echo "FAIL: 'freqdeck-cli $*': offered '$got', wanted '$wanted'"; failures=$((failures + 1)); }
 }
 
-expect "--config-dir --help --json --state-dir --version apply boost delete-profile export-profile load mode power-rules profile profiles rename-profile save save-profile set show why" ""
-expect "save save-profile set show" s
+expect "--config-dir --help --json --state-dir --version apply boost defaults delete-profile export-profile load mode power-rules profile profiles rename-profile save save-profile set show status tools why" ""
+expect "save save-profile set show status" s
 expect "off" boost of
 expect "--reapply active guided passive" mode ""
 expect "--cpu" set --c
 expect "e-cores" set --cpu e
 expect "--version" --v
-expect "show why" --json ""
+expect "defaults load show status why" --json ""
+expect "leave share undecided" tools ""
 expect "--watch" show --w
 expect "" show ""
 expect "" profile fast ""

@@ -10,12 +10,17 @@
 #include <utility>
 #include <vector>
 
+#include "bootdefaults.h"
 #include "cpulist.h"
+#include "powertoolprobe.h"
+#include "powertools.h"
 #include "profilecommands.h"
 #include "profiles.h"
 #include "refusal.h"
 #include "safetext.h"
 #include "trustedfile.h"
+#include "verifiedapply.h"
+#include "writeobserver.h"
 
 namespace
 {
@@ -33,7 +38,7 @@ QString usageText()
                "       freqdeck-cli [--json] why CPU\n"
                "       freqdeck-cli profile %1\n"
                "       freqdeck-cli save FILE\n"
-               "       freqdeck-cli load [--trusted-only] FILE\n"
+               "       freqdeck-cli load [--trusted-only] [--verbose|--json] [--settle-ms N] [--cpu LIST] FILE\n"
                "       freqdeck-cli boost on|off\n"
                "       freqdeck-cli mode [--reapply] active|passive|guided\n"
                "       freqdeck-cli set [--cpu LIST|GROUP] ATTRIBUTE VALUE\n"
@@ -68,10 +73,20 @@ QString helpText()
                           "                runs at (boost, max_perf_pct, limits, firmware limit, governor, power\n"
                           "                limit, thermal throttling), and which one holds it down now; takes\n"
                           "                half a second to measure power and throttling\n"
+                          "  status        what freqdeck set that reads otherwise now (another program or\n"
+                          "                the kernel changed it), and the power tools running beside it\n"
+                          "  defaults      restores the kernel's own settings as saved at boot by\n"
+                          "                load --save-defaults (/var/lib/freqdeck/boot-defaults.json)\n"
+                          "  tools CHOICE  what load does while another power tool runs: share (write only\n"
+                          "                the settings no running tool manages), leave (write nothing), or\n"
+                          "                undecided (write everything, and say so)\n"
                           "  profile NAME  applies a profile to every core, as the window's profile selector does,\n"
                           "                and tells which profile is in force afterwards\n"
                           "  save FILE     saves the writable settings of every core to a settings file\n"
-                          "  load FILE     applies a settings file saved here or by the window\n"
+                          "  load FILE     applies a settings file saved here or by the window, reads every\n"
+                          "                attribute back at once and again after a settle time, and prints\n"
+                          "                how many were kept, rounded by the kernel, refused, changed again\n"
+                          "                by another program, or unreadable\n"
                           "  boost on|off  switches turbo of the whole processor (cpufreq/boost or\n"
                           "                intel_pstate/no_turbo)\n"
                           "  mode MODE     switches the operation mode of intel_pstate or amd-pstate; the\n"
@@ -98,11 +113,17 @@ QString helpText()
                           "%1"
                           "\n"
                           "Options:\n"
-                          "  --json        show and why print the same values as JSON (with --watch, one\n"
-                          "                object per line and interval)\n"
+                          "  --json        show, why and status print the same values as JSON (show --watch:\n"
+                          "                one object per line and interval); load prints every check\n"
+                          "  --verbose     load prints one line per attribute it checked\n"
+                          "  --save-defaults  load first saves the kernel's settings as the boot defaults;\n"
+                          "                the boot unit loads this way\n"
+                          "  --settle-ms N load waits N ms (default 200) before its second read\n"
                           "  --cpu LIST    set changes only these cores: numbers and ranges such as 0-3,8,\n"
                           "                all, or groups: p-cores and e-cores on machines that mix kinds\n"
-                          "                of core, policyN for the CPUs of one policy (e-cores,0 mixes them)\n"
+                          "                of core, policyN for the CPUs of one policy (e-cores,0 mixes them);\n"
+                          "                load applies only their entries and leaves the processor-wide\n"
+                          "                settings alone\n"
                           "  --reapply     mode writes each core's settings from before the switch again and\n"
                           "                names those the new mode does not take\n"
                           "  --trusted-only  load refuses, and says why, a FILE that is not root's or\n"
@@ -285,6 +306,101 @@ CliApp::CliApp(const QString &cpuDirPath, const QString &cpuInfoPath, QTextStrea
 {
 }
 
+class CliApp::Recording
+{
+public:
+    explicit Recording(CliApp &app)
+        : app(app)
+    {
+        app.drift().observeWrites();
+    }
+    ~Recording()
+    {
+        WriteObserver::set({});
+        CPUInfo &cpus = app.inventory();
+        for (CPUCore &core : cpus.cores)
+            core.updateSettings();
+        app.drift().look(cpus.cores);
+        QString why;
+        if (!app.drift().save(&why))
+            app.err << programName << ": note: what was set could not be recorded: " << SafeText::printable(why)
+                    << '\n';
+    }
+    Q_DISABLE_COPY_MOVE(Recording)
+
+private:
+    CliApp &app;
+};
+
+DriftWatch &CliApp::drift()
+{
+    if (!driftWatch)
+        driftWatch.emplace(DriftWatch::defaultPaths(), inventory().cpuDir.absolutePath());
+    return *driftWatch;
+}
+
+int CliApp::status(bool json)
+{
+    CPUInfo &cpus = inventory();
+    const QVector<DriftWatch::Drift> drifts = drift().look(cpus.cores);
+    const PowerTools::Observed observed = PowerToolProbe::observe();
+    const QVector<PowerTools::Found> running = PowerTools::judge(observed);
+    if (json) {
+        QJsonArray list;
+        for (const DriftWatch::Drift &d : drifts)
+            list.append(QJsonObject{{QStringLiteral("cpu"), d.core},
+                                    {QStringLiteral("attribute"), SafeText::printable(d.attribute)},
+                                    {QStringLiteral("set"), SafeText::printable(d.set)},
+                                    {QStringLiteral("set_at"), d.setAt.toString(Qt::ISODate)},
+                                    {QStringLiteral("found"), SafeText::printable(d.found)}});
+        QJsonArray tools;
+        for (const PowerTools::Found &tool : running)
+            tools.append(QJsonObject{{QStringLiteral("name"), tool.name},
+                                     {QStringLiteral("evidence"), QJsonArray::fromStringList(tool.evidence)},
+                                     {QStringLiteral("manages"), QJsonArray::fromStringList(tool.manages)}});
+        const QJsonObject all{{QStringLiteral("recorded"), drift().recordCount()},
+                              {QStringLiteral("changed"), list},
+                              {QStringLiteral("other_tools"), tools},
+                              {QStringLiteral("other_tools_error"), SafeText::printable(observed.error)},
+                              {QStringLiteral("choice"), PowerTools::choiceName(PowerTools::storedChoice())}};
+        out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+        return Success;
+    }
+    out << "Values freqdeck set: " << drift().recordCount() << '\n';
+    if (drifts.isEmpty())
+        out << "Changed outside freqdeck: none\n";
+    else
+        out << "Changed outside freqdeck:\n";
+    for (const DriftWatch::Drift &d : drifts)
+        out << "  " << DriftWatch::describe(d) << '\n';
+    if (!observed.error.isEmpty())
+        out << "Other power tools: not known (" << SafeText::printable(observed.error) << ")\n";
+    else if (running.isEmpty())
+        out << "Other power tools: none running\n";
+    else
+        out << "Other power tools running:\n";
+    for (const PowerTools::Found &tool : running)
+        out << "  " << tool.name << " (" << tool.evidence.join(QStringLiteral(", ")) << "): manages "
+            << tool.manages.join(QStringLiteral(", ")) << '\n';
+    if (!running.isEmpty()) {
+        switch (PowerTools::storedChoice()) {
+        case PowerTools::Choice::Undecided:
+            out << "freqdeck restores all its settings and both write the same files. Choose:\n"
+                   "  freqdeck-cli tools share   freqdeck keeps only the settings the tools above leave alone\n"
+                   "  freqdeck-cli tools leave   freqdeck stops restoring while they run\n"
+                   "Nothing is disabled or masked either way.\n";
+            break;
+        case PowerTools::Choice::Share:
+            out << "Choice: share (freqdeck restores only the settings the tools above leave alone)\n";
+            break;
+        case PowerTools::Choice::Leave:
+            out << "Choice: leave (freqdeck restores nothing while they run)\n";
+            break;
+        }
+    }
+    return Success;
+}
+
 CPUInfo &CliApp::inventory()
 {
     if (!info) {
@@ -305,10 +421,13 @@ int CliApp::run(const QStringList &arguments)
     bool trustedOnly = false;
     bool optionsEnded = false;
     bool reapply = false;
+    bool verbose = false;
+    bool saveDefaults = false;
     bool placesGiven = false;
     ProfileCommands::Places places;
     std::optional<double> watchSeconds;
     std::optional<QString> cpuList;
+    std::optional<int> settleMs;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (!optionsEnded && argument == QLatin1String("--cpu")) {
@@ -336,6 +455,17 @@ int CliApp::run(const QStringList &arguments)
             }
         } else if (!optionsEnded && argument == QLatin1String("--reapply")) {
             reapply = true;
+        } else if (!optionsEnded && argument == QLatin1String("--verbose")) {
+            verbose = true;
+        } else if (!optionsEnded && argument == QLatin1String("--save-defaults")) {
+            saveDefaults = true;
+        } else if (!optionsEnded && argument == QLatin1String("--settle-ms")) {
+            bool ok = false;
+            const int ms = i + 1 < arguments.size() ? arguments.at(i + 1).toInt(&ok) : -1;
+            if (!ok || ms < 0 || ms > 10000)
+                return usageError(QStringLiteral("--settle-ms needs a number of milliseconds from 0 to 10000"));
+            settleMs = ms;
+            ++i;
         } else if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             words << argument;
         } else if (argument == QLatin1String("--")) {
@@ -358,17 +488,32 @@ int CliApp::run(const QStringList &arguments)
     if (words.isEmpty())
         return usageError(QStringLiteral("no command given"));
     const QString command = words.takeFirst();
-    if (json && command != QLatin1String("show") && command != QLatin1String("why"))
-        return usageError(QStringLiteral("--json goes with show and why only"));
+    const bool loading = command == QLatin1String("load") || command == QLatin1String("defaults");
+    if (saveDefaults && command != QLatin1String("load"))
+        return usageError(QStringLiteral("--save-defaults goes with load only"));
+    if (json && command != QLatin1String("show") && command != QLatin1String("why")
+        && command != QLatin1String("status") && !loading)
+        return usageError(QStringLiteral("--json goes with show, why, status and load only"));
+    if ((verbose || settleMs) && !loading)
+        return usageError(QStringLiteral("--verbose and --settle-ms go with load and defaults only"));
+    if (json && verbose)
+        return usageError(QStringLiteral("--json and --verbose exclude each other"));
     if (watchSeconds && command != QLatin1String("show"))
         return usageError(QStringLiteral("--watch goes with show only"));
     if (trustedOnly && command != QLatin1String("load"))
         return usageError(QStringLiteral("--trusted-only goes with load only"));
-    if (cpuList && command != QLatin1String("set"))
-        return usageError(QStringLiteral("--cpu goes with set only"));
+    if (cpuList && command != QLatin1String("set") && command != QLatin1String("load"))
+        return usageError(QStringLiteral("--cpu goes with set and load only"));
     if (reapply && command != QLatin1String("mode"))
         return usageError(QStringLiteral("--reapply goes with mode only"));
 
+    // What the commands that write to the cores set is recorded.
+    static const QStringList writing{QStringLiteral("boost"),   QStringLiteral("mode"), QStringLiteral("set"),
+                                     QStringLiteral("profile"), QStringLiteral("load"), QStringLiteral("defaults"),
+                                     QStringLiteral("apply")};
+    std::optional<Recording> recording;
+    if (writing.contains(command))
+        recording.emplace(*this);
     if (ProfileCommands::handles(command)) {
         ProfileCommands commands([this]() -> CPUInfo & { return inventory(); }, places, out, err);
         return commands.run(command, words, [this](const QString &reason) { return usageError(reason); });
@@ -404,6 +549,26 @@ int CliApp::run(const QStringList &arguments)
             return usageError(QStringLiteral("why takes one CPU number"));
         return why(words.first(), json);
     }
+    if (command == QLatin1String("status")) {
+        if (!words.isEmpty())
+            return usageError(QStringLiteral("status takes no arguments"));
+        return status(json);
+    }
+    if (command == QLatin1String("tools")) {
+        static const QStringList choices{QStringLiteral("share"), QStringLiteral("leave"), QStringLiteral("undecided")};
+        if (words.size() != 1 || !choices.contains(words.first()))
+            return usageError(QStringLiteral("tools takes share, leave or undecided"));
+        const PowerTools::Choice choice = words.first() == QLatin1String("share")   ? PowerTools::Choice::Share
+                                          : words.first() == QLatin1String("leave") ? PowerTools::Choice::Leave
+                                                                                    : PowerTools::Choice::Undecided;
+        QString why;
+        if (!PowerTools::storeChoice(choice, &why)) {
+            err << programName << ": cannot store the choice: " << SafeText::printable(why) << '\n';
+            return WritesFailed;
+        }
+        out << "Choice while other power tools run: " << PowerTools::choiceName(choice) << '\n';
+        return Success;
+    }
     if (command == QLatin1String("profile")) {
         if (words.size() != 1)
             return usageError(QStringLiteral("profile takes one profile name"));
@@ -411,6 +576,14 @@ int CliApp::run(const QStringList &arguments)
         if (!profile)
             return usageError(QStringLiteral("unknown profile '%1'").arg(SafeText::printable(words.first())));
         return applyProfile(profile->govern);
+    }
+    const LoadDetail detail = json ? LoadDetail::Json : verbose ? LoadDetail::Lines : LoadDetail::Summary;
+    if (command == QLatin1String("defaults")) {
+        if (!words.isEmpty())
+            return usageError(QStringLiteral("defaults takes no arguments"));
+        VerifiedApply::Options options;
+        options.settleMs = settleMs.value_or(options.settleMs);
+        return load(BootDefaults::path(), options, detail);
     }
     if (command == QLatin1String("save") || command == QLatin1String("load")) {
         if (words.size() != 1 || words.first().isEmpty())
@@ -421,7 +594,45 @@ int CliApp::run(const QStringList &arguments)
                 << SafeText::printable(distrust) << '\n';
             return UsageError;
         }
-        return command == QLatin1String("save") ? save(words.first()) : load(words.first());
+        if (command == QLatin1String("save"))
+            return save(words.first());
+        VerifiedApply::Options options;
+        options.settleMs = settleMs.value_or(options.settleMs);
+        // Only where the user chose is the bus asked, so a plain load never waits for it.
+        const PowerTools::Choice choice = PowerTools::storedChoice();
+        if (choice != PowerTools::Choice::Undecided) {
+            for (const PowerTools::Found &tool : PowerTools::judge(PowerToolProbe::observe())) {
+                if (choice == PowerTools::Choice::Leave) {
+                    out << "Left every setting to " << tool.name << ", as chosen (freqdeck-cli tools leave)\n";
+                    return Success;
+                }
+                for (const QString &attribute : tool.manages) {
+                    if (!options.leaveAlone.contains(attribute))
+                        options.leaveAlone << attribute;
+                }
+                out << "Left " << tool.manages.join(QStringLiteral(", ")) << " to " << tool.name << ", as chosen\n";
+            }
+        }
+        if (cpuList) {
+            QVector<int> present;
+            for (const CPUCore &core : inventory().cores)
+                present << core.core_id();
+            QString why;
+            const std::optional<QVector<int>> chosen = CpuList::parse(*cpuList, present, &why);
+            if (!chosen)
+                return usageError(why);
+            options.cpus = *chosen;
+        }
+        if (saveDefaults) {
+            // Before anything is written: what the kernel chose at boot.
+            QString why;
+            if (BootDefaults::save(inventory(), &why))
+                out << "Saved the boot defaults to " << SafeText::printable(BootDefaults::path()) << '\n';
+            else
+                err << programName << ": note: the boot defaults could not be saved: " << SafeText::printable(why)
+                    << '\n';
+        }
+        return load(words.first(), options, detail);
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(SafeText::printable(command)));
 }
@@ -647,14 +858,35 @@ int CliApp::save(const QString &path)
     return unreadable.isEmpty() ? Success : WritesFailed;
 }
 
-int CliApp::load(const QString &path)
+int CliApp::load(const QString &path, const VerifiedApply::Options &options, LoadDetail detail)
 {
     QString reason;
-    ApplyReport applied;
-    if (!inventory().load(path, applied, &reason)) {
+    const std::optional<VerifiedApply::Result> result = VerifiedApply::load(inventory(), path, &reason, options);
+    if (!result) {
         err << programName << ": cannot load " << SafeText::printable(path) << ": " << SafeText::printable(reason)
             << '\n';
         return UsageError;
     }
-    return report(applied);
+    // One line on stdout, which the units pass to the journal.
+    if (detail == LoadDetail::Json) {
+        QJsonObject all = result->toJson();
+        all.insert(QStringLiteral("file"), SafeText::printable(path));
+        out << QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Indented));
+    } else {
+        out << "Loaded " << SafeText::printable(path) << ": " << result->summary() << '\n';
+        if (detail == LoadDetail::Lines) {
+            for (const VerifiedApply::Check &check : result->checks)
+                out << "  " << result->describe(check) << '\n';
+        }
+    }
+    out.flush();
+    // What the kernel kept is what freqdeck set; a value another program changed at once was set
+    // as first read, so that the change shows as drift.
+    for (const VerifiedApply::Check &check : result->checks) {
+        if (check.outcome == VerifiedApply::Outcome::Kept || check.outcome == VerifiedApply::Outcome::Rounded)
+            drift().kept(check.core, check.attribute, check.found);
+        else if (check.outcome == VerifiedApply::Outcome::ChangedAgain)
+            drift().kept(check.core, check.attribute, check.reason);
+    }
+    return report(result->report);
 }

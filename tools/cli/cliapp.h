@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "cpuinfo.h"
+#include "driftwatch.h"
+#include "verifiedapply.h"
 
 // The command-line companion of the window: runs one command (show, profile, save, load, boost,
 // mode, set) over the
@@ -32,6 +34,13 @@ public:
 
 private:
     int show(bool json);
+    // What freqdeck set that reads otherwise now (and, below, other power tools).
+    int status(bool json);
+    // Where the values this run sets are recorded, read on first use.
+    DriftWatch &drift();
+    // Records the writes of one command from the time it is made until it ends; then what the
+    // cores show is what freqdeck set, and the state file is saved.
+    class Recording;
     // show once per interval until interrupted, with each CPU's utilisation (cliwatch.cpp).
     int watch(double seconds, bool json);
     // The chain of ceilings of one CPU and the one that holds it down (cliwatch.cpp).
@@ -42,7 +51,10 @@ private:
     static QString cellText(const QJsonValue &value);
     int applyProfile(PREDEFINED_GOVERNS govern);
     int save(const QString &path);
-    int load(const QString &path);
+    // What load prints on out besides its summary line: the attributes that were not kept as
+    // written: nothing more, every attribute, or everything as JSON.
+    enum class LoadDetail { Summary, Lines, Json };
+    int load(const QString &path, const VerifiedApply::Options &options, LoadDetail detail);
     int setSwitch(const QString &name, const QString &value);
     int switchMode(const QString &mode, bool reapply);
     int setAttribute(const QString &attribute, const QString &value, const QString &list);
@@ -57,5 +69,6 @@ private:
     QTextStream &out;
     QTextStream &err;
     std::optional<CPUInfo> ownInventory;
+    std::optional<DriftWatch> driftWatch;
     CPUInfo *info = nullptr;
 };

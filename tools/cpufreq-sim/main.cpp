@@ -216,6 +216,7 @@ void usage(FILE *out)
                "                    and \" -> error N\" when it was refused\n"
                "  --read-delay-ms N sleep N ms in every read of scaling_cur_freq and\n"
                "                    cpuinfo_cur_freq, as kernels 4.13 to 5.18 may (default 0)\n"
+               "  --forget-on-online a CPU coming online starts over with the driver's defaults\n"
                "  --bios-limit-khz N  acpi-cpufreq's firmware limit (bios_limit), below the maximum\n"
                "  --power-limit-w N the package's long-term RAPL limit in watts (default: its TDP)\n"
                "  --hot             the cooler cannot keep up: the package sits at its trip point and\n"
@@ -334,6 +335,8 @@ int main(int argc, char **argv)
             config.readErrors.emplace_back(file[0] == '/' ? file : '/' + file, *error);
         } else if (arg == "--read-delay-ms") {
             readDelayMs = number(0, 10'000);
+        } else if (arg == "--forget-on-online") {
+            config.forgetOnOnline = true;
         } else if (arg == "--bios-limit-khz") {
             config.biosLimitKHz = static_cast<unsigned>(number(1000, 100'000'000));
         } else if (arg == "--power-limit-w") {

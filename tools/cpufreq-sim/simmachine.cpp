@@ -1380,6 +1380,8 @@ long SimMachine::storeOnline(int cpu, std::string_view text, std::size_t count)
         // The governor starts again with the settings the policy kept while it was inactive.
         p.lastNs = t;
         retarget(p, t);
+        if (cfg.forgetOnOnline)
+            resetPolicy(p, t);
     }
     return static_cast<long>(count);
 }
@@ -1727,17 +1729,20 @@ long SimMachine::storeEpb(int cpu, std::string_view text, std::size_t count)
 void SimMachine::resetPolicies()
 {
     const std::int64_t t = now();
-    const char *governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
-    for (Policy &p : policies) {
-        advance(p, t);
-        p.governor = governor;
-        p.minRequest = 0;
-        p.maxRequest = INT_MAX;
-        p.epp = eppDefault;
-        p.eppBeforePerformance = eppDefault;
-        resolveLimits(p);
-        retarget(p, t);
-    }
+    for (Policy &p : policies)
+        resetPolicy(p, t);
+}
+
+void SimMachine::resetPolicy(Policy &p, std::int64_t t)
+{
+    advance(p, t);
+    p.governor = isSetPolicyDriver() ? flavourOf(cfg.driver).governor : "schedutil";
+    p.minRequest = 0;
+    p.maxRequest = INT_MAX;
+    p.epp = eppDefault;
+    p.eppBeforePerformance = eppDefault;
+    resolveLimits(p);
+    retarget(p, t);
 }
 
 void SimMachine::resolveAll()

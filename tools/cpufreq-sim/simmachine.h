@@ -40,6 +40,9 @@ public:
         // Files whose reads fail with the errno given, as a failing device's do: the path as served
         // ("/cpu/cpu1/online"; a policy's files as "/cpu/cpufreq/policy1/scaling_governor").
         std::vector<std::pair<std::string, int>> readErrors;
+        // A CPU coming online starts its policy over with the driver's defaults, as a kernel does
+        // whose driver drops a policy's settings when its last CPU goes offline.
+        bool forgetOnOnline = false;
         // Package devices (see addPackageDevices): acpi-cpufreq's bios_limit below the hardware
         // maximum (0: none), the long-term RAPL limit in microwatts (0: the TDP), and a cooler that
         // cannot keep up, so that the package sits at its trip point and the CPUs throttle.
@@ -187,6 +190,7 @@ private:
     long storeStatus(std::string_view text, std::size_t count);
     long storeEpb(int cpu, std::string_view text, std::size_t count);
     void resetPolicies();
+    void resetPolicy(Policy &p, std::int64_t nowNs);
     void resolveAll();
     int prefcoreRanking(int cpu) const;
     bool hasTable() const;
