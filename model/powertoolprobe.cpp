@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "powertoolprobe.h"
 
+#include <algorithm>
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -73,4 +75,21 @@ PowerTools::Observed PowerToolProbe::observe()
     }
     QDBusConnection::disconnectFromBus(name);
     return observed;
+}
+
+QString PowerToolProbe::profileOwners()
+{
+    const PowerTools::Choice choice = PowerTools::storedChoice();
+    if (choice == PowerTools::Choice::Undecided)
+        return QString();
+    static const QStringList profileSettings{QStringLiteral("scaling_governor"), QStringLiteral("scaling_min_freq"),
+                                             QStringLiteral("scaling_max_freq")};
+    QStringList owners;
+    for (const PowerTools::Found &tool : PowerTools::judge(observe())) {
+        const bool overlaps = std::any_of(profileSettings.begin(), profileSettings.end(),
+                                          [&tool](const QString &name) { return tool.manages.contains(name); });
+        if (choice == PowerTools::Choice::Leave || overlaps)
+            owners << tool.name;
+    }
+    return owners.join(QStringLiteral(", "));
 }

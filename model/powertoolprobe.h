@@ -14,4 +14,8 @@ namespace PowerToolProbe
 PowerTools::Observed observe();
 // On the given bus.
 PowerTools::Observed observe(const QDBusConnection &bus);
+// The running tools that the user's choice leaves the profiles' settings to, for the power rules
+// to name instead of writing: under Leave every running tool, under Share those that manage the
+// governor or the limits themselves; empty while undecided, or with none running.
+QString profileOwners();
 } // namespace PowerToolProbe

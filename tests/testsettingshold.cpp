@@ -17,6 +17,7 @@
 #include "mountedsim.h"
 #include "mountnamespace.h"
 #include "startup.h"
+#include "powertoolprobe.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
 
@@ -322,6 +323,12 @@ void TestSettingsHold::otherToolsFoundOnTheBusAndChoiceHonoured()
     // Under performance the kernel shows performance whatever was asked; the file's "power" would
     // have been refused. Nothing was written: no refusal.
     QCOMPARE(load.errText, QString());
+
+    // The power rules write governors and limits, which power-profiles-daemon leaves alone: shared,
+    // they stay freqdeck's; left to the running tools, the rules name it instead of writing.
+    QCOMPARE(PowerToolProbe::profileOwners(), QString());
+    QCOMPARE(Cli(sim).run({"tools", "leave"}), 0);
+    QCOMPARE(PowerToolProbe::profileOwners(), QString("power-profiles-daemon"));
 }
 
 // The window sets a limit, another program changes it: the overview's notice and the core's page

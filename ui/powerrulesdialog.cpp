@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "powerrulesdialog.h"
 
+#include "powertoolprobe.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -161,6 +163,7 @@ bool PowerRulesDialog::save()
 void PowerRulesDialog::applyNow()
 {
     RuleRunner runner(cpuInfo, profiles, rulesPath, stateDirectory);
+    runner.setOwnerCheck(&PowerToolProbe::profileOwners);
     // Asked for here, so any manual choice gives way.
     runner.clearManualChoice();
     const RuleRunner::Outcome outcome = runner.applyRule();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profilecommands.h"
 
+#include "powertoolprobe.h"
+
 #include <QThread>
 
 #include <optional>
@@ -224,6 +226,7 @@ int ProfileCommands::setRule(const QStringList &words, const std::function<int(c
 int ProfileCommands::applyRule()
 {
     RuleRunner runner(inventory(), profiles(), rulesPath(), stateDirectory());
+    runner.setOwnerCheck(&PowerToolProbe::profileOwners);
     const RuleRunner::Outcome outcome = runner.applyRule();
     out << outcome.line << '\n';
     out.flush();
@@ -235,6 +238,7 @@ int ProfileCommands::applyRule()
 int ProfileCommands::watch()
 {
     RuleRunner runner(inventory(), profiles(), rulesPath(), stateDirectory());
+    runner.setOwnerCheck(&PowerToolProbe::profileOwners);
     // The power_supply files are polled once a second: a change is applied within about a second,
     // without udev, D-Bus or UPower.
     std::optional<PowerRules::Source> last;
