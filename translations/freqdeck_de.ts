@@ -98,6 +98,45 @@
     </message>
 </context>
 <context>
+    <name>CapChainView</name>
+    <message>
+        <source>Why this frequency</source>
+        <translation>Warum diese Frequenz</translation>
+    </message>
+    <message>
+        <source>Ceiling</source>
+        <translation>Obergrenze</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>Holds it down</source>
+        <translation>Bremst</translation>
+    </message>
+    <message>
+        <source>Ceilings of the frequency</source>
+        <translation>Obergrenzen der Frequenz</translation>
+    </message>
+    <message>
+        <source>Held down by %1: %2.</source>
+        <translation>Gebremst durch %1: %2.</translation>
+    </message>
+    <message>
+        <source>No single ceiling holds this core down.</source>
+        <translation>Keine einzelne Obergrenze bremst diesen Kern.</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>may</source>
+        <translation>möglich</translation>
+    </message>
+</context>
+<context>
     <name>CoreNavigator</name>
     <message>
         <source>All</source>
@@ -157,6 +196,179 @@
     <message>
         <source>no CPU of %1 is online; its limits were not written</source>
         <translation>keine CPU von %1 ist eingeschaltet; ihre Grenzen wurden nicht geschrieben</translation>
+    </message>
+</context>
+<context>
+    <name>HeatMap</name>
+    <message>
+        <source>now</source>
+        <translation>jetzt</translation>
+    </message>
+    <message>
+        <source>%1 s ago</source>
+        <translation>vor %1 s</translation>
+    </message>
+    <message>
+        <source>%1:%2 min ago</source>
+        <translation>vor %1:%2 min</translation>
+    </message>
+    <message>
+        <source>Frequency of every CPU over the last ten minutes</source>
+        <translation>Frequenz jeder CPU in den letzten zehn Minuten</translation>
+    </message>
+    <message>
+        <source>Utilisation of every CPU over the last ten minutes</source>
+        <translation>Auslastung jeder CPU in den letzten zehn Minuten</translation>
+    </message>
+    <message>
+        <source> (read %1 s before)</source>
+        <translation> (%1 s zuvor gelesen)</translation>
+    </message>
+    <message>
+        <source>CPU %1, %2</source>
+        <translation>CPU %1, %2</translation>
+    </message>
+    <message>
+        <source>frequency not sampled</source>
+        <translation>Frequenz nicht erfasst</translation>
+    </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>utilisation unknown</source>
+        <translation>Auslastung unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 % busy</source>
+        <translation>%1 % ausgelastet</translation>
+    </message>
+    <message>
+        <source>package %1 °C</source>
+        <translation>Package %1 °C</translation>
+    </message>
+    <message>
+        <source>package %1 W</source>
+        <translation>Package %1 W</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>−%1 min</source>
+        <translation>−%1 min</translation>
+    </message>
+</context>
+<context>
+    <name>HoldNotice</name>
+    <message>
+        <source>Set again</source>
+        <translation>Erneut setzen</translation>
+    </message>
+    <message>
+        <source>Writes the values freqdeck set once more</source>
+        <translation>Schreibt die von freqdeck gesetzten Werte noch einmal</translation>
+    </message>
+    <message>
+        <source>Keep new values</source>
+        <translation>Neue Werte behalten</translation>
+    </message>
+    <message>
+        <source>Takes the values found as freqdeck&apos;s own; the marks go</source>
+        <translation>Übernimmt die vorgefundenen Werte als die von freqdeck; die Markierungen verschwinden</translation>
+    </message>
+    <message>
+        <source>1 setting changed outside freqdeck</source>
+        <translation>1 Einstellung außerhalb von freqdeck geändert</translation>
+    </message>
+    <message>
+        <source>%1 settings changed outside freqdeck</source>
+        <translation>%1 Einstellungen außerhalb von freqdeck geändert</translation>
+    </message>
+    <message>
+        <source>%1 (%2) manages %3</source>
+        <translation>%1 (%2) verwaltet %3</translation>
+    </message>
+    <message>
+        <source>Both write the same files; the last writer wins. Choose: keep freqdeck&apos;s settings only where %1 leaves them alone, or stop using freqdeck for those settings. Nothing is disabled or masked either way.</source>
+        <translation>Beide schreiben dieselben Dateien; wer zuletzt schreibt, gewinnt. Wählen Sie: die Einstellungen von freqdeck nur dort behalten, wo %1 sie nicht anrührt, oder freqdeck für diese Einstellungen nicht mehr verwenden. In keinem Fall wird etwas deaktiviert oder maskiert.</translation>
+    </message>
+    <message>
+        <source>The restore at boot and resume follows root&apos;s choice: sudo freqdeck-cli tools share|leave</source>
+        <translation>Die Wiederherstellung beim Start und nach dem Aufwachen folgt der Wahl von root: sudo freqdeck-cli tools share|leave</translation>
+    </message>
+    <message>
+        <source>Keep where left alone</source>
+        <translation>Behalten, wo unberührt</translation>
+    </message>
+    <message>
+        <source>Keep freqdeck&apos;s settings only where the other tool leaves them alone</source>
+        <translation>Die Einstellungen von freqdeck nur dort behalten, wo das andere Werkzeug sie nicht anrührt</translation>
+    </message>
+    <message>
+        <source>freqdeck keeps only the settings that %1 does not manage</source>
+        <translation>freqdeck behält nur die Einstellungen, die %1 nicht verwaltet</translation>
+    </message>
+    <message>
+        <source>Stop for those</source>
+        <translation>Diese abgeben</translation>
+    </message>
+    <message>
+        <source>Stop using freqdeck for the settings the other tool manages</source>
+        <translation>freqdeck nicht mehr für die Einstellungen verwenden, die das andere Werkzeug verwaltet</translation>
+    </message>
+    <message>
+        <source>freqdeck stops restoring settings while %1 runs</source>
+        <translation>freqdeck stellt keine Einstellungen wieder her, solange %1 läuft</translation>
+    </message>
+    <message>
+        <source>Also running: %1</source>
+        <translation>Läuft außerdem: %1</translation>
+    </message>
+    <message>
+        <source>cpu%1 %2: changed outside freqdeck at %3; freqdeck set %4, it reads %5</source>
+        <translation>cpu%1 %2: um %3 außerhalb von freqdeck geändert; freqdeck setzte %4, gelesen wird %5</translation>
+    </message>
+    <message>
+        <source>The choice could not be stored: %1</source>
+        <translation>Die Wahl konnte nicht gespeichert werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>LineChart</name>
+    <message>
+        <source>Frequency of the selected CPUs</source>
+        <translation>Frequenz der ausgewählten CPUs</translation>
+    </message>
+    <message>
+        <source>%1 s ago</source>
+        <translation>vor %1 s</translation>
+    </message>
+    <message>
+        <source>CPU %1: not sampled</source>
+        <translation>CPU %1: nicht erfasst</translation>
+    </message>
+    <message>
+        <source>CPU %1: %2 MHz</source>
+        <translation>CPU %1: %2 MHz</translation>
+    </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>Click CPUs in the map above to draw them here</source>
+        <translation>CPUs in der Karte oben anklicken, um sie hier zu zeichnen</translation>
     </message>
 </context>
 <context>
@@ -292,6 +504,28 @@ Möchten Sie die Datei ersetzen?</translation>
         <comment>profile for group</comment>
         <translation>%1 für %2</translation>
     </message>
+    <message>
+        <source>Frequency of each CPU</source>
+        <translation>Frequenz jeder CPU</translation>
+    </message>
+    <message>
+        <source>Boot Defaults</source>
+        <translation>Startwerte</translation>
+    </message>
+    <message>
+        <source>Restores the settings the kernel had at boot</source>
+        <translation>Stellt die Einstellungen wieder her, die der Kernel beim Start hatte</translation>
+    </message>
+    <message>
+        <source>Boot defaults</source>
+        <translation>Startwerte</translation>
+    </message>
+    <message>
+        <source>The boot defaults cannot be read: %1
+The boot unit saves them; until the next boot with it enabled there are none.</source>
+        <translation>Die Startwerte können nicht gelesen werden: %1
+Die Boot-Unit speichert sie; bis zum nächsten Start mit aktivierter Unit gibt es keine.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -307,6 +541,61 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>Core %1 (%2)</source>
         <translation>Kern %1 (%2)</translation>
     </message>
+    <message>
+        <source>Pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>Monitor</source>
+        <translation>Monitor</translation>
+    </message>
+    <message>
+        <source>Every CPU&apos;s frequency, utilisation, temperature and power over ten minutes (Ctrl+M)</source>
+        <translation>Frequenz, Auslastung, Temperatur und Leistungsaufnahme jeder CPU über zehn Minuten (Strg+M)</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorView</name>
+    <message>
+        <source>Frequency</source>
+        <translation>Frequenz</translation>
+    </message>
+    <message>
+        <source>Utilisation</source>
+        <translation>Auslastung</translation>
+    </message>
+    <message>
+        <source>Colour the map by</source>
+        <translation>Karte einfärben nach</translation>
+    </message>
+    <message>
+        <source>Colour by:</source>
+        <translation>Färben nach:</translation>
+    </message>
+    <message>
+        <source>Package %1 °C</source>
+        <translation>Package %1 °C</translation>
+    </message>
+    <message>
+        <source>Package temperature unknown</source>
+        <translation>Package-Temperatur unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 W</source>
+        <translation>%1 W</translation>
+    </message>
+    <message>
+        <source>power needs root (energy_uj: %1)</source>
+        <translation>Leistung nur für root lesbar (energy_uj: %1)</translation>
+    </message>
+    <message>
+        <source>no power meter (RAPL)</source>
+        <translation>kein Leistungsmesser (RAPL)</translation>
+    </message>
+    <message>
+        <source>%1 % busy on average</source>
+        <translation>im Mittel %1 % ausgelastet</translation>
+    </message>
 </context>
 <context>
     <name>PolicyDisplayWidget</name>
@@ -317,6 +606,10 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>unreadable</source>
         <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Attributes of CPU %1</source>
+        <translation>Attribute von CPU %1</translation>
     </message>
 </context>
 <context>
@@ -364,6 +657,105 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>0 favours performance, 15 saving power</source>
         <translation>0 bevorzugt Leistung, 15 Energiesparen</translation>
+    </message>
+</context>
+<context>
+    <name>PowerRulesDialog</name>
+    <message>
+        <source>Power rules</source>
+        <translation>Energieregeln</translation>
+    </message>
+    <message>
+        <source>Profile on AC</source>
+        <translation>Profil am Netz</translation>
+    </message>
+    <message>
+        <source>Profile on battery</source>
+        <translation>Profil im Akkubetrieb</translation>
+    </message>
+    <message>
+        <source>Profile on a low battery</source>
+        <translation>Profil bei niedrigem Akkustand</translation>
+    </message>
+    <message>
+        <source>Low battery below</source>
+        <translation>Niedriger Akkustand unter</translation>
+    </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source>no low-battery rule</source>
+        <translation>keine Regel für niedrigen Akkustand</translation>
+    </message>
+    <message>
+        <source>On AC:</source>
+        <translation>Am Netz:</translation>
+    </message>
+    <message>
+        <source>On battery:</source>
+        <translation>Im Akkubetrieb:</translation>
+    </message>
+    <message>
+        <source>Battery below:</source>
+        <translation>Akku unter:</translation>
+    </message>
+    <message>
+        <source>then:</source>
+        <translation>dann:</translation>
+    </message>
+    <message>
+        <source>Apply rule now</source>
+        <translation>Regel jetzt anwenden</translation>
+    </message>
+    <message>
+        <source>freqdeck-power-rules.service applies these at boot, after resume and whenever the power source changes. A profile you pick by hand holds until the next change.</source>
+        <translation>freqdeck-power-rules.service wendet diese beim Start, nach dem Aufwachen und bei jedem Wechsel der Stromquelle an. Ein von Hand gewähltes Profil gilt bis zum nächsten Wechsel.</translation>
+    </message>
+    <message>
+        <source>(no rule)</source>
+        <translation>(keine Regel)</translation>
+    </message>
+    <message>
+        <source>%1 (missing)</source>
+        <translation>%1 (fehlt)</translation>
+    </message>
+    <message>
+        <source>Now %1. No rule is in force: the rules cannot be used (%2).</source>
+        <translation>Jetzt %1. Keine Regel gilt: Die Regeln können nicht verwendet werden (%2).</translation>
+    </message>
+    <message>
+        <source>the AC rule</source>
+        <translation>die Netzregel</translation>
+    </message>
+    <message>
+        <source>the battery rule</source>
+        <translation>die Akkuregel</translation>
+    </message>
+    <message>
+        <source>the low-battery rule</source>
+        <translation>die Regel für niedrigen Akkustand</translation>
+    </message>
+    <message>
+        <source>Now %1: %2 is in force, and names no profile.</source>
+        <translation>Jetzt %1: %2 gilt und nennt kein Profil.</translation>
+    </message>
+    <message>
+        <source>Now %1: %2 is in force, with the profile &apos;%3&apos;.</source>
+        <translation>Jetzt %1: %2 gilt, mit dem Profil „%3“.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos;, picked by hand, holds until the power source changes.</source>
+        <translation>„%1“, von Hand gewählt, gilt bis zum Wechsel der Stromquelle.</translation>
+    </message>
+    <message>
+        <source>Could not save the rules to %1.
+
+%2</source>
+        <translation>Die Regeln konnten nicht in %1 gespeichert werden.
+
+%2</translation>
     </message>
 </context>
 <context>
@@ -571,6 +963,117 @@ Die Einstellungen der Kerne von vor dem Wechsel anwenden?</translation>
     <message>
         <source>All CPUs</source>
         <translation>Alle CPUs</translation>
+    </message>
+</context>
+<context>
+    <name>UserProfilesPanel</name>
+    <message>
+        <source>My profiles:</source>
+        <translation>Meine Profile:</translation>
+    </message>
+    <message>
+        <source>My profiles</source>
+        <translation>Meine Profile</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Anwenden</translation>
+    </message>
+    <message>
+        <source>Save as…</source>
+        <translation>Speichern unter…</translation>
+    </message>
+    <message>
+        <source>Save the current settings as a profile of your own</source>
+        <translation>Die aktuellen Einstellungen als eigenes Profil speichern</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>Mehr</translation>
+    </message>
+    <message>
+        <source>Rename…</source>
+        <translation>Umbenennen…</translation>
+    </message>
+    <message>
+        <source>Delete…</source>
+        <translation>Löschen…</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportieren…</translation>
+    </message>
+    <message>
+        <source>Power rules…</source>
+        <translation>Energieregeln…</translation>
+    </message>
+    <message>
+        <source>Which profile to apply on AC, on battery and on a low battery</source>
+        <translation>Welches Profil am Netz, im Akkubetrieb und bei niedrigem Akkustand gilt</translation>
+    </message>
+    <message>
+        <source>none saved yet</source>
+        <translation>noch keine gespeichert</translation>
+    </message>
+    <message>
+        <source>No power rules in use.</source>
+        <translation>Keine Energieregeln in Gebrauch.</translation>
+    </message>
+    <message>
+        <source>Now %1: &apos;%2&apos;, picked by hand, holds until the power source changes.</source>
+        <translation>Jetzt %1: „%2“, von Hand gewählt, gilt bis zum Wechsel der Stromquelle.</translation>
+    </message>
+    <message>
+        <source>Now %1: no rule for this power source.</source>
+        <translation>Jetzt %1: keine Regel für diese Stromquelle.</translation>
+    </message>
+    <message>
+        <source>Now %1: the rules give &apos;%2&apos;.</source>
+        <translation>Jetzt %1: Die Regeln ergeben „%2“.</translation>
+    </message>
+    <message>
+        <source>Apply profile</source>
+        <translation>Profil anwenden</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>Profil speichern</translation>
+    </message>
+    <message>
+        <source>Rename profile</source>
+        <translation>Profil umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete profile</source>
+        <translation>Profil löschen</translation>
+    </message>
+    <message>
+        <source>Export profile</source>
+        <translation>Profil exportieren</translation>
+    </message>
+    <message>
+        <source>Save current as</source>
+        <translation>Aktuelles speichern als</translation>
+    </message>
+    <message>
+        <source>Name of the profile (at most %1 characters, no &apos;/&apos;, not starting with &apos;.&apos;):</source>
+        <translation>Name des Profils (höchstens %1 Zeichen, kein „/“, nicht mit „.“ beginnend):</translation>
+    </message>
+    <message>
+        <source>Replace the profile &apos;%1&apos;?</source>
+        <translation>Das Profil „%1“ ersetzen?</translation>
+    </message>
+    <message>
+        <source>New name:</source>
+        <translation>Neuer Name:</translation>
+    </message>
+    <message>
+        <source>Delete the profile &apos;%1&apos;?</source>
+        <translation>Das Profil „%1“ löschen?</translation>
+    </message>
+    <message>
+        <source>Settings files (*.json)</source>
+        <translation>Einstellungsdateien (*.json)</translation>
     </message>
 </context>
 <context>

@@ -98,6 +98,45 @@
     </message>
 </context>
 <context>
+    <name>CapChainView</name>
+    <message>
+        <source>Why this frequency</source>
+        <translation>Pourquoi cette fréquence</translation>
+    </message>
+    <message>
+        <source>Ceiling</source>
+        <translation>Plafond</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Valeur</translation>
+    </message>
+    <message>
+        <source>Holds it down</source>
+        <translation>Bride</translation>
+    </message>
+    <message>
+        <source>Ceilings of the frequency</source>
+        <translation>Plafonds de la fréquence</translation>
+    </message>
+    <message>
+        <source>Held down by %1: %2.</source>
+        <translation>Bridé par %1 : %2.</translation>
+    </message>
+    <message>
+        <source>No single ceiling holds this core down.</source>
+        <translation>Aucun plafond à lui seul ne bride ce cœur.</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>oui</translation>
+    </message>
+    <message>
+        <source>may</source>
+        <translation>possible</translation>
+    </message>
+</context>
+<context>
     <name>CoreNavigator</name>
     <message>
         <source>All</source>
@@ -157,6 +196,179 @@
     <message>
         <source>no CPU of %1 is online; its limits were not written</source>
         <translation>aucun CPU de %1 n’est en ligne ; ses limites n’ont pas été écrites</translation>
+    </message>
+</context>
+<context>
+    <name>HeatMap</name>
+    <message>
+        <source>now</source>
+        <translation>maintenant</translation>
+    </message>
+    <message>
+        <source>%1 s ago</source>
+        <translation>il y a %1 s</translation>
+    </message>
+    <message>
+        <source>%1:%2 min ago</source>
+        <translation>il y a %1:%2 min</translation>
+    </message>
+    <message>
+        <source>Frequency of every CPU over the last ten minutes</source>
+        <translation>Fréquence de chaque CPU sur les dix dernières minutes</translation>
+    </message>
+    <message>
+        <source>Utilisation of every CPU over the last ten minutes</source>
+        <translation>Utilisation de chaque CPU sur les dix dernières minutes</translation>
+    </message>
+    <message>
+        <source> (read %1 s before)</source>
+        <translation> (lu %1 s plus tôt)</translation>
+    </message>
+    <message>
+        <source>CPU %1, %2</source>
+        <translation>CPU %1, %2</translation>
+    </message>
+    <message>
+        <source>frequency not sampled</source>
+        <translation>fréquence non relevée</translation>
+    </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>utilisation unknown</source>
+        <translation>utilisation inconnue</translation>
+    </message>
+    <message>
+        <source>%1 % busy</source>
+        <translation>occupé à %1 %</translation>
+    </message>
+    <message>
+        <source>package %1 °C</source>
+        <translation>boîtier %1 °C</translation>
+    </message>
+    <message>
+        <source>package %1 W</source>
+        <translation>boîtier %1 W</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>−%1 min</source>
+        <translation>−%1 min</translation>
+    </message>
+</context>
+<context>
+    <name>HoldNotice</name>
+    <message>
+        <source>Set again</source>
+        <translation>Fixer à nouveau</translation>
+    </message>
+    <message>
+        <source>Writes the values freqdeck set once more</source>
+        <translation>Écrit une nouvelle fois les valeurs fixées par freqdeck</translation>
+    </message>
+    <message>
+        <source>Keep new values</source>
+        <translation>Garder les nouvelles valeurs</translation>
+    </message>
+    <message>
+        <source>Takes the values found as freqdeck&apos;s own; the marks go</source>
+        <translation>Adopte les valeurs trouvées comme celles de freqdeck ; les marques disparaissent</translation>
+    </message>
+    <message>
+        <source>1 setting changed outside freqdeck</source>
+        <translation>1 réglage modifié hors de freqdeck</translation>
+    </message>
+    <message>
+        <source>%1 settings changed outside freqdeck</source>
+        <translation>%1 réglages modifiés hors de freqdeck</translation>
+    </message>
+    <message>
+        <source>%1 (%2) manages %3</source>
+        <translation>%1 (%2) gère %3</translation>
+    </message>
+    <message>
+        <source>Both write the same files; the last writer wins. Choose: keep freqdeck&apos;s settings only where %1 leaves them alone, or stop using freqdeck for those settings. Nothing is disabled or masked either way.</source>
+        <translation>Les deux écrivent les mêmes fichiers ; le dernier qui écrit l’emporte. Choisissez : garder les réglages de freqdeck seulement là où %1 n’y touche pas, ou cesser d’utiliser freqdeck pour ces réglages. Dans les deux cas, rien n’est désactivé ni masqué.</translation>
+    </message>
+    <message>
+        <source>The restore at boot and resume follows root&apos;s choice: sudo freqdeck-cli tools share|leave</source>
+        <translation>La restauration au démarrage et à la reprise suit le choix de root : sudo freqdeck-cli tools share|leave</translation>
+    </message>
+    <message>
+        <source>Keep where left alone</source>
+        <translation>Garder ce qu’il laisse libre</translation>
+    </message>
+    <message>
+        <source>Keep freqdeck&apos;s settings only where the other tool leaves them alone</source>
+        <translation>Garder les réglages de freqdeck seulement là où l’autre outil n’y touche pas</translation>
+    </message>
+    <message>
+        <source>freqdeck keeps only the settings that %1 does not manage</source>
+        <translation>freqdeck ne garde que les réglages que %1 ne gère pas</translation>
+    </message>
+    <message>
+        <source>Stop for those</source>
+        <translation>Les lui laisser</translation>
+    </message>
+    <message>
+        <source>Stop using freqdeck for the settings the other tool manages</source>
+        <translation>Cesser d’utiliser freqdeck pour les réglages que gère l’autre outil</translation>
+    </message>
+    <message>
+        <source>freqdeck stops restoring settings while %1 runs</source>
+        <translation>freqdeck cesse de restaurer les réglages tant que %1 tourne</translation>
+    </message>
+    <message>
+        <source>Also running: %1</source>
+        <translation>Tourne aussi : %1</translation>
+    </message>
+    <message>
+        <source>cpu%1 %2: changed outside freqdeck at %3; freqdeck set %4, it reads %5</source>
+        <translation>cpu%1 %2 : modifié hors de freqdeck à %3 ; freqdeck a fixé %4, on lit %5</translation>
+    </message>
+    <message>
+        <source>The choice could not be stored: %1</source>
+        <translation>Le choix n’a pas pu être enregistré : %1</translation>
+    </message>
+</context>
+<context>
+    <name>LineChart</name>
+    <message>
+        <source>Frequency of the selected CPUs</source>
+        <translation>Fréquence des CPU sélectionnés</translation>
+    </message>
+    <message>
+        <source>%1 s ago</source>
+        <translation>il y a %1 s</translation>
+    </message>
+    <message>
+        <source>CPU %1: not sampled</source>
+        <translation>CPU %1 : non relevé</translation>
+    </message>
+    <message>
+        <source>CPU %1: %2 MHz</source>
+        <translation>CPU %1 : %2 MHz</translation>
+    </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>CPU %1</source>
+        <translation>CPU %1</translation>
+    </message>
+    <message>
+        <source>Click CPUs in the map above to draw them here</source>
+        <translation>Cliquer sur des CPU dans la carte ci-dessus pour les tracer ici</translation>
     </message>
 </context>
 <context>
@@ -292,6 +504,28 @@ Voulez-vous le remplacer ?</translation>
         <comment>profile for group</comment>
         <translation>%1 pour %2</translation>
     </message>
+    <message>
+        <source>Frequency of each CPU</source>
+        <translation>Fréquence de chaque CPU</translation>
+    </message>
+    <message>
+        <source>Boot Defaults</source>
+        <translation>Valeurs de démarrage</translation>
+    </message>
+    <message>
+        <source>Restores the settings the kernel had at boot</source>
+        <translation>Restaure les réglages qu’avait le noyau au démarrage</translation>
+    </message>
+    <message>
+        <source>Boot defaults</source>
+        <translation>Valeurs de démarrage</translation>
+    </message>
+    <message>
+        <source>The boot defaults cannot be read: %1
+The boot unit saves them; until the next boot with it enabled there are none.</source>
+        <translation>Les valeurs de démarrage ne peuvent pas être lues : %1
+L’unité de démarrage les enregistre ; jusqu’au prochain démarrage avec cette unité activée, il n’y en a aucune.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -307,6 +541,61 @@ Voulez-vous le remplacer ?</translation>
         <source>Core %1 (%2)</source>
         <translation>Cœur %1 (%2)</translation>
     </message>
+    <message>
+        <source>Pages</source>
+        <translation>Pages</translation>
+    </message>
+    <message>
+        <source>Monitor</source>
+        <translation>Moniteur</translation>
+    </message>
+    <message>
+        <source>Every CPU&apos;s frequency, utilisation, temperature and power over ten minutes (Ctrl+M)</source>
+        <translation>Fréquence, utilisation, température et puissance de chaque CPU sur dix minutes (Ctrl+M)</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorView</name>
+    <message>
+        <source>Frequency</source>
+        <translation>Fréquence</translation>
+    </message>
+    <message>
+        <source>Utilisation</source>
+        <translation>Utilisation</translation>
+    </message>
+    <message>
+        <source>Colour the map by</source>
+        <translation>Colorer la carte selon</translation>
+    </message>
+    <message>
+        <source>Colour by:</source>
+        <translation>Colorer selon :</translation>
+    </message>
+    <message>
+        <source>Package %1 °C</source>
+        <translation>Boîtier %1 °C</translation>
+    </message>
+    <message>
+        <source>Package temperature unknown</source>
+        <translation>Température du boîtier inconnue</translation>
+    </message>
+    <message>
+        <source>%1 W</source>
+        <translation>%1 W</translation>
+    </message>
+    <message>
+        <source>power needs root (energy_uj: %1)</source>
+        <translation>la puissance exige root (energy_uj : %1)</translation>
+    </message>
+    <message>
+        <source>no power meter (RAPL)</source>
+        <translation>pas de compteur de puissance (RAPL)</translation>
+    </message>
+    <message>
+        <source>%1 % busy on average</source>
+        <translation>occupé à %1 % en moyenne</translation>
+    </message>
 </context>
 <context>
     <name>PolicyDisplayWidget</name>
@@ -317,6 +606,10 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>unreadable</source>
         <translation>illisible</translation>
+    </message>
+    <message>
+        <source>Attributes of CPU %1</source>
+        <translation>Attributs du CPU %1</translation>
     </message>
 </context>
 <context>
@@ -364,6 +657,105 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>0 favours performance, 15 saving power</source>
         <translation>0 favorise les performances, 15 les économies d’énergie</translation>
+    </message>
+</context>
+<context>
+    <name>PowerRulesDialog</name>
+    <message>
+        <source>Power rules</source>
+        <translation>Règles d’alimentation</translation>
+    </message>
+    <message>
+        <source>Profile on AC</source>
+        <translation>Profil sur secteur</translation>
+    </message>
+    <message>
+        <source>Profile on battery</source>
+        <translation>Profil sur batterie</translation>
+    </message>
+    <message>
+        <source>Profile on a low battery</source>
+        <translation>Profil sur batterie faible</translation>
+    </message>
+    <message>
+        <source>Low battery below</source>
+        <translation>Batterie faible sous</translation>
+    </message>
+    <message>
+        <source> %</source>
+        <translation> %</translation>
+    </message>
+    <message>
+        <source>no low-battery rule</source>
+        <translation>pas de règle batterie faible</translation>
+    </message>
+    <message>
+        <source>On AC:</source>
+        <translation>Sur secteur :</translation>
+    </message>
+    <message>
+        <source>On battery:</source>
+        <translation>Sur batterie :</translation>
+    </message>
+    <message>
+        <source>Battery below:</source>
+        <translation>Batterie sous :</translation>
+    </message>
+    <message>
+        <source>then:</source>
+        <translation>alors :</translation>
+    </message>
+    <message>
+        <source>Apply rule now</source>
+        <translation>Appliquer la règle maintenant</translation>
+    </message>
+    <message>
+        <source>freqdeck-power-rules.service applies these at boot, after resume and whenever the power source changes. A profile you pick by hand holds until the next change.</source>
+        <translation>freqdeck-power-rules.service les applique au démarrage, après la reprise et à chaque changement de source d’alimentation. Un profil choisi à la main reste en vigueur jusqu’au changement suivant.</translation>
+    </message>
+    <message>
+        <source>(no rule)</source>
+        <translation>(aucune règle)</translation>
+    </message>
+    <message>
+        <source>%1 (missing)</source>
+        <translation>%1 (manquant)</translation>
+    </message>
+    <message>
+        <source>Now %1. No rule is in force: the rules cannot be used (%2).</source>
+        <translation>Maintenant %1. Aucune règle n’est en vigueur : les règles sont inutilisables (%2).</translation>
+    </message>
+    <message>
+        <source>the AC rule</source>
+        <translation>la règle secteur</translation>
+    </message>
+    <message>
+        <source>the battery rule</source>
+        <translation>la règle batterie</translation>
+    </message>
+    <message>
+        <source>the low-battery rule</source>
+        <translation>la règle batterie faible</translation>
+    </message>
+    <message>
+        <source>Now %1: %2 is in force, and names no profile.</source>
+        <translation>Maintenant %1 : %2 est en vigueur et ne nomme aucun profil.</translation>
+    </message>
+    <message>
+        <source>Now %1: %2 is in force, with the profile &apos;%3&apos;.</source>
+        <translation>Maintenant %1 : %2 est en vigueur, avec le profil « %3 ».</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos;, picked by hand, holds until the power source changes.</source>
+        <translation>« %1 », choisi à la main, reste en vigueur jusqu’au changement de source d’alimentation.</translation>
+    </message>
+    <message>
+        <source>Could not save the rules to %1.
+
+%2</source>
+        <translation>Impossible d’enregistrer les règles dans %1.
+
+%2</translation>
     </message>
 </context>
 <context>
@@ -571,6 +963,117 @@ Appliquer les réglages qu’avaient les cœurs avant le changement ?</translati
     <message>
         <source>All CPUs</source>
         <translation>Tous les CPU</translation>
+    </message>
+</context>
+<context>
+    <name>UserProfilesPanel</name>
+    <message>
+        <source>My profiles:</source>
+        <translation>Mes profils :</translation>
+    </message>
+    <message>
+        <source>My profiles</source>
+        <translation>Mes profils</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Appliquer</translation>
+    </message>
+    <message>
+        <source>Save as…</source>
+        <translation>Enregistrer sous…</translation>
+    </message>
+    <message>
+        <source>Save the current settings as a profile of your own</source>
+        <translation>Enregistrer les réglages actuels comme profil personnel</translation>
+    </message>
+    <message>
+        <source>More</source>
+        <translation>Plus</translation>
+    </message>
+    <message>
+        <source>Rename…</source>
+        <translation>Renommer…</translation>
+    </message>
+    <message>
+        <source>Delete…</source>
+        <translation>Supprimer…</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exporter…</translation>
+    </message>
+    <message>
+        <source>Power rules…</source>
+        <translation>Règles d’alimentation…</translation>
+    </message>
+    <message>
+        <source>Which profile to apply on AC, on battery and on a low battery</source>
+        <translation>Quel profil appliquer sur secteur, sur batterie et sur batterie faible</translation>
+    </message>
+    <message>
+        <source>none saved yet</source>
+        <translation>aucun enregistré pour l’instant</translation>
+    </message>
+    <message>
+        <source>No power rules in use.</source>
+        <translation>Aucune règle d’alimentation en usage.</translation>
+    </message>
+    <message>
+        <source>Now %1: &apos;%2&apos;, picked by hand, holds until the power source changes.</source>
+        <translation>Maintenant %1 : « %2 », choisi à la main, reste en vigueur jusqu’au changement de source d’alimentation.</translation>
+    </message>
+    <message>
+        <source>Now %1: no rule for this power source.</source>
+        <translation>Maintenant %1 : aucune règle pour cette source d’alimentation.</translation>
+    </message>
+    <message>
+        <source>Now %1: the rules give &apos;%2&apos;.</source>
+        <translation>Maintenant %1 : les règles donnent « %2 ».</translation>
+    </message>
+    <message>
+        <source>Apply profile</source>
+        <translation>Appliquer le profil</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>Enregistrer le profil</translation>
+    </message>
+    <message>
+        <source>Rename profile</source>
+        <translation>Renommer le profil</translation>
+    </message>
+    <message>
+        <source>Delete profile</source>
+        <translation>Supprimer le profil</translation>
+    </message>
+    <message>
+        <source>Export profile</source>
+        <translation>Exporter le profil</translation>
+    </message>
+    <message>
+        <source>Save current as</source>
+        <translation>Enregistrer l’actuel sous</translation>
+    </message>
+    <message>
+        <source>Name of the profile (at most %1 characters, no &apos;/&apos;, not starting with &apos;.&apos;):</source>
+        <translation>Nom du profil (%1 caractères au plus, sans « / », ne commençant pas par « . ») :</translation>
+    </message>
+    <message>
+        <source>Replace the profile &apos;%1&apos;?</source>
+        <translation>Remplacer le profil « %1 » ?</translation>
+    </message>
+    <message>
+        <source>New name:</source>
+        <translation>Nouveau nom :</translation>
+    </message>
+    <message>
+        <source>Delete the profile &apos;%1&apos;?</source>
+        <translation>Supprimer le profil « %1 » ?</translation>
+    </message>
+    <message>
+        <source>Settings files (*.json)</source>
+        <translation>Fichiers de réglages (*.json)</translation>
     </message>
 </context>
 <context>
