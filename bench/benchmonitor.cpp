@@ -68,6 +68,7 @@ void run(int seconds, int slice)
     const QString cpuDir = sim.sys() + QStringLiteral("/devices/system/cpu");
     CPUInfo info(cpuDir, sim.cpuInfo());
     std::vector<SyscallFloor> floors;
+    floors.reserve(64);
     for (int k = 0; k < 64; ++k)
         floors.emplace_back(cpuDir + QStringLiteral("/cpu%1").arg(k));
     const QByteArray packageFiles[] = {

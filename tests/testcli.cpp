@@ -1102,7 +1102,8 @@ void TestCli::whyNamesTheCeilingThatBinds()
     QCOMPARE(answer.value("cpu").toInt(), 1);
     QCOMPARE(answer.value("binding").toString(), binding);
     int bindingLinks = 0;
-    for (const QJsonValue &link : answer.value("chain").toArray()) {
+    const QJsonArray chain = answer.value("chain").toArray();
+    for (const QJsonValue &link : chain) {
         const QJsonObject object = link.toObject();
         if (object.value("binds") != "yes")
             continue;

@@ -469,7 +469,7 @@ void TestHelper::unprivilegedWindowByKeysAsAScreenReaderSeesIt()
         clock.start();
         while (reader.focusChanges() == before && clock.elapsed() < 10000)
             QTest::qWait(20);
-        const Node now = reader.focused();
+        Node now = reader.focused();
         reached.append(now);
         return now;
     };

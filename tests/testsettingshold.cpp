@@ -16,8 +16,8 @@
 #include "mainwindow.h"
 #include "mountedsim.h"
 #include "mountnamespace.h"
-#include "startup.h"
 #include "powertoolprobe.h"
+#include "startup.h"
 #include "sysfsfixture.h"
 #include "verifiedapply.h"
 

@@ -29,7 +29,7 @@ QVector<QPair<QString, QString>> references(const QDBusMessage &reply)
     QVector<QPair<QString, QString>> result;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return result;
-    const QDBusArgument argument = reply.arguments().constFirst().value<QDBusArgument>();
+    const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
     argument.beginArray();
     while (!argument.atEnd()) {
         QString service;
