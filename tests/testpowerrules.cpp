@@ -11,9 +11,9 @@
 
 // Own profiles and the power rules on the simulated machine, through the real freqdeck-cli: the
 // watcher runs as a child process, the test pulls and puts back the simulated plug and reads what
-// arrives on every CPU. Everything lives in this test's mount namespace: a tmpfs over /tmp (root's
-// 0755, so that its files can be trusted as /etc's are) holding the simulator and the
-// configuration, and the simulator's /sys bound over /sys.
+// arrives on every CPU. Everything lives in this test's mount namespace: a tmpfs over /mnt (root's
+// 0755, so that its files can be trusted as /etc's are) holding the configuration, and the
+// simulator's /sys bound over /sys.
 class TestPowerRules : public QObject
 {
     Q_OBJECT
@@ -125,9 +125,12 @@ void TestPowerRules::rulesFollowThePlugAndRefuseHostileProfiles()
     struct stat st;
     if (::stat("/", &st) != 0 || st.st_uid != 0 || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         QSKIP("/ itself is not root's alone here, so no profile could be trusted");
-    QCOMPARE(::mount("tmpfs", "/tmp", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755"), 0);
-    const auto unmountTmp = qScopeGuard([] { ::umount2("/tmp", MNT_DETACH); });
-    qunsetenv("TMPDIR");
+    // The trusted files live in a tree of root's own, as /etc is: a fresh tmpfs over /mnt in this
+    // test's mount namespace. Not over /tmp, which would hide a build tree that lives there.
+    if (!QFileInfo("/mnt").isDir())
+        QSKIP("no /mnt to mount a tree of root's own over");
+    QCOMPARE(::mount("tmpfs", "/mnt", "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755"), 0);
+    const auto unmountTree = qScopeGuard([] { ::umount2("/mnt", MNT_DETACH); });
 
     MountedSim sim(QStringLiteral(FREQDECK_CPUFREQ_SIM), {"--cpus", QString::number(cpus)});
     QString why;
@@ -141,8 +144,8 @@ void TestPowerRules::rulesFollowThePlugAndRefuseHostileProfiles()
         MountNamespace::unmount(QStringLiteral("/sys"));
     });
 
-    const QString config = QStringLiteral("/tmp/power/etc");
-    const QString state = QStringLiteral("/tmp/power/run");
+    const QString config = QStringLiteral("/mnt/power/etc");
+    const QString state = QStringLiteral("/mnt/power/run");
     QVERIFY(QDir().mkpath(config) && QDir().mkpath(state));
     const QStringList places{"--config-dir", config, "--state-dir", state};
 
