@@ -11,7 +11,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$builddir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DFREQDECK_SYSTEMD_UNITDIR=/lib/systemd/system -DFREQDECK_BUILD_TESTS=OFF "${launcher[@]}" \
+    -DFREQDECK_SYSTEMD_UNITDIR=/lib/systemd/system -DFREQDECK_BUILD_TESTS=OFF -DFREQDECK_BUILD_BENCH=OFF "${launcher[@]}" \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$builddir" -j"$(nproc)" --target freqdeck freqdeck-cli freqdeck_docs >/dev/null
